@@ -20,7 +20,9 @@ public:
     virtual bool encode(AudioBuffer& source, AudioPacketBytes packet) = 0;
     // Appends the payload's samples; false when nothing was appended.
     virtual bool decode(ConstAudioPacketBytes packet, AudioBuffer& target) = 0;
-    // Samples one packet carries, when the audio path must pad a talk to whole frames; else 0.
+    // Samples one packet carries. The audio path pads the end of a talk to a whole frame with it,
+    // so that the engine's read position reaches the capture end for every codec and the end of
+    // the talk is always sent.
     virtual int32_t frameSamples() const = 0;
 
     // Float sample to 16 bits: x 32767 toward zero, kept within the 16-bit range.

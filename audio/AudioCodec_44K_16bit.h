@@ -11,7 +11,7 @@ public:
 
     bool encode(AudioBuffer& source, AudioPacketBytes packet) override;
     bool decode(ConstAudioPacketBytes packet, AudioBuffer& target) override;
-    int32_t frameSamples() const override { return 0; }
+    int32_t frameSamples() const override { return Samples; }
 };
 
 } // namespace Zumeli

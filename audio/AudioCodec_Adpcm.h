@@ -20,7 +20,7 @@ public:
 
     bool encode(AudioBuffer& source, AudioPacketBytes packet) override;
     bool decode(ConstAudioPacketBytes packet, AudioBuffer& target) override;
-    int32_t frameSamples() const override { return 0; }
+    int32_t frameSamples() const override { return Samples; }
 
     const State& encoderState() const { return m_encoder; }
     const State& decoderState() const { return m_decoder; }

@@ -37,9 +37,9 @@ TEST(AudioCodec, FactoryNumbersFramesAndLengths)
         int frameSamples;
     };
     const Case cases[] = {
-        { 0, 8, 32, 0 },
-        { 1, 16, 32, 0 },
-        { 8, 29, 33, 0 },
+        { 0, 8, 32, 8 },
+        { 1, 16, 32, 16 },
+        { 8, 29, 33, 29 },
         { 9, 160, 33, 160 },
         { 11, 320, 33, 320 },
     };

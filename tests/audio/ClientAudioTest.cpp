@@ -1,3 +1,4 @@
+#include "audio/AudioCodecFactory.h"
 #include "audio/AudioCodec_Gsm.h"
 #include "audio/ClientAudio.h"
 #include "audio/FolderSoundProvider.h"
@@ -94,16 +95,26 @@ TEST_F(AudioPath, TalkOpensWithHalfASecondOfPreRollAndEndsOnAWholeFrame)
     EXPECT_EQ(engine.talk.traceFill(), 0) << "printed once";
 }
 
-TEST_F(AudioPath, CodecsWithoutAFrameSizeAreNotPadded)
+TEST_F(AudioPath, EveryCodecGetsAWholeLastFrameAndNoCodecNone)
 {
-    open(8000);
-    engine.talk.setCodec(8, 0);
-    engine.talk.setTalkActive(true);
-    run(std::vector<float>(1001, 0.1f));
-    engine.talk.setTalkActive(false);
-    runSilence(64);
-    EXPECT_EQ(engine.talk.captureEnd(), 5001);
-    EXPECT_EQ(engine.talk.traceFill(), 0);
+    open(44100);
+    // 22050 pre-roll samples become 4000 and each 512-sample block 92 at 8000 Hz.
+    struct Case {
+        int32_t number;
+        int64_t end;
+    };
+    const Case cases[] = { { 0, 4096 }, { 1, 4096 }, { 8, 4118 }, { 9, 4160 }, { 11, 4160 }, { 5, 4092 } };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.number);
+        auto codec = createAudioCodec(c.number);
+        engine.talk.setCodec(c.number, codec ? codec->frameSamples() : 0);
+        engine.talk.setTalkActive(true);
+        runSilence(512);
+        engine.talk.setTalkActive(false);
+        runSilence(512);
+        EXPECT_EQ(engine.talk.captureEnd(), c.end);
+        engine.talk.traceFill();
+    }
 }
 
 TEST_F(AudioPath, CaptureAt44100GoesDownTo8000WithGainAndClamp)
