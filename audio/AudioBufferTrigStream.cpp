@@ -6,6 +6,9 @@ namespace Zumeli {
 
 bool AudioBufferTrigStream::readSamples(float* destination, int32_t n, bool allowPartial)
 {
+    // The request first: samples written before it are then seen by available().
+    if (m_clearRequested.exchange(false, std::memory_order_acq_rel))
+        m_waiting.store(false, std::memory_order_release);
     int64_t pending = available();
     if (m_waiting.load(std::memory_order_acquire)) {
         if (pending > m_threshold)

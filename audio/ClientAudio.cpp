@@ -1,5 +1,6 @@
 #include "audio/ClientAudio.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -168,13 +169,13 @@ void ClientAudio::processAudio(float* samples, int32_t n)
     int32_t rate = audioRate();
     if (!samples || n <= 0)
         return;
-    if (rate <= 0 || n > ScratchSamples) {
+    int32_t c = rate > 0 ? networkCount(std::min(n, ScratchSamples + 1), rate) : 0;
+    if (rate <= 0 || n > ScratchSamples || c > ScratchSamples) {
         // No stream configured, or a block larger than any the device layer delivers.
         m_working.wrap(samples, n);
         m_working.clear();
         return;
     }
-    int32_t c = networkCount(n, rate);
 
     takeMessages();
     m_working.wrap(samples, n);

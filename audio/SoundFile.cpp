@@ -10,7 +10,8 @@ bool SoundFile::load(ISoundFileProvider& provider, const std::string& name, int3
 {
     allocate(0);
     std::vector<uint8_t> bytes;
-    if (rate <= 0 || !provider.readSoundFile(name, bytes) || bytes.size() < 2)
+    if (rate <= 0 || !provider.readSoundFile(name, bytes) || bytes.size() < 2
+        || bytes.size() / 2 > size_t(MaxFileSamples))
         return false;
     int32_t count = int32_t(bytes.size() / 2);
     AudioData source;

@@ -120,10 +120,17 @@ TEST_F(AudioPath, EveryCodecGetsAWholeLastFrameAndNoCodecNone)
 TEST_F(AudioPath, CaptureAt44100GoesDownTo8000WithGainAndClamp)
 {
     open(44100);
+    RecordingDelegate delegate;
+    client.setAudioDelegate(&delegate);
     client.setInputGain(4);
+    run(std::vector<float>(441, 0.5f));
+    EXPECT_EQ(delegate.microphone, 0) << "the recorder hears the microphone only while talking";
     engine.talk.setTalkActive(true);
     run(std::vector<float>(441, 0.5f));
-    // 22050 samples of pre-roll (silence: the trail is empty) become 4000, the block 80.
+    EXPECT_EQ(delegate.microphone, 22050 + 441) << "pre-roll and block";
+    client.setAudioDelegate(nullptr);
+    // 22050 samples of pre-roll become 4000, the block 80. The trail held only 441 samples, so
+    // the pre-roll is silence.
     EXPECT_EQ(engine.capture.writeCount(), 4080);
     std::vector<float> captured(4080);
     ASSERT_TRUE(engine.capture.readSamples(captured.data(), 4080, false));
