@@ -277,3 +277,21 @@ TEST_F(AudioPath, SoundFilesLoadFromAFolderAtTheDeviceRate)
     EXPECT_FALSE(provider.readSoundFile("../online.raw", bytes));
     std::filesystem::remove_all(folder);
 }
+
+TEST_F(AudioPath, TheShippedSoundsAreShortAudibleCues)
+{
+    FolderSoundProvider provider(std::string(ZUMELI_SOURCE_DIR) + "/resources/sounds");
+    client.setSoundProvider(&provider);
+    open(44100);
+    for (int32_t i = 0; i < ClientAudio::SoundCount; ++i) {
+        SCOPED_TRACE(i);
+        const AudioData& sound = client.sound(ClientAudio::Sound(i));
+        EXPECT_GT(sound.count(), 44100 / 20);
+        EXPECT_LT(sound.count(), 44100 * 2);
+        float loudest = 0;
+        for (int32_t k = 0; k < sound.count(); ++k)
+            loudest = std::max(loudest, std::fabs(sound.samples()[k]));
+        EXPECT_GT(loudest, 0.1f);
+        EXPECT_LT(loudest, 0.5f);
+    }
+}
