@@ -28,7 +28,13 @@ TEST(ConcurrentTalk, SamplesCrossTheThreadsInOrderAndOnce)
     auto decoder = createAudioCodec(0);
     talkerEngine.talk.setCodec(0, encoder->frameSamples());
 
+    // The callback runs at most one block ahead of the engine steps, as a real one (paced by the
+    // device) would stay behind an engine that keeps up, so the receive buffer never runs dry and
+    // nothing is faded in the middle of the talk; the two still run at the same time.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    auto inTime = [&] { return std::chrono::steady_clock::now() < deadline; };
     std::atomic<int> blocksRun { 0 };
+    std::atomic<int> stepsDone { 0 };
     std::atomic<bool> stop { false };
     std::vector<float> heard;
     heard.reserve(size_t(block) * 2000);
@@ -37,28 +43,24 @@ TEST(ConcurrentTalk, SamplesCrossTheThreadsInOrderAndOnce)
         std::vector<float> microphone(block), speaker(block);
         int64_t next = 1; // sample k of the talk carries the value k / 1e6
         while (!stop.load()) {
+            while (stepsDone.load() < blocksRun.load() - 1 && !stop.load() && inTime())
+                std::this_thread::yield();
+            bool talking = talkerEngine.talk.talkActive();
             for (int i = 0; i < block; ++i)
-                microphone[size_t(i)] = talkerEngine.talk.talkActive() ? float(double(next + i) / 1e6) : 0.0f;
-            if (talkerEngine.talk.talkActive())
+                microphone[size_t(i)] = talking ? float(double(next + i) / 1e6) : 0.0f;
+            if (talking)
                 next += block;
             talker.processAudio(microphone.data(), block);
             std::fill(speaker.begin(), speaker.end(), 0.0f);
             listener.processAudio(speaker.data(), block);
             heard.insert(heard.end(), speaker.begin(), speaker.end());
             blocksRun.fetch_add(1);
-            std::this_thread::yield();
         }
     });
 
-    // Every wait gives up after a while, so a fault fails the test instead of hanging it.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    auto inTime = [&] { return std::chrono::steady_clock::now() < deadline; };
-    auto waitBlocks = [&](int count) {
-        int until = blocksRun.load() + count;
-        while (blocksRun.load() < until && inTime())
-            std::this_thread::yield();
-    };
+    // One engine step: send what was captured, deliver it, and end the talk once all is sent.
     auto engineStep = [&] {
+        bool ended = false;
         std::array<uint8_t, 47> packet {};
         while (encoder->encode(talkerEngine.capture, packet)) {
             decoder->decode(packet, listenerEngine.receive);
@@ -68,24 +70,27 @@ TEST(ConcurrentTalk, SamplesCrossTheThreadsInOrderAndOnce)
         if (end >= 0 && talkerEngine.capture.readCount() >= end) {
             talkerEngine.talk.setCaptureEnd(AudioTalkLink::NoCaptureEnd);
             listenerEngine.receive.clearWaiting();
-            return true;
+            ended = true;
         }
-        return false;
+        stepsDone.fetch_add(1);
+        return ended;
+    };
+    auto stepUntilBlock = [&](int count) {
+        while (blocksRun.load() < count && inTime())
+            engineStep();
     };
 
-    waitBlocks(10);
+    stepUntilBlock(10);
     talkerEngine.talk.setTalkActive(true);
-    int start = blocksRun.load();
-    while (blocksRun.load() < start + talkBlocks && inTime())
-        engineStep();
+    stepUntilBlock(blocksRun.load() + talkBlocks);
     talkerEngine.talk.setTalkActive(false);
     bool ended = false;
     while (!ended && inTime())
         ended = engineStep();
     // Let everything play out.
     while (listenerEngine.receive.available() > 0 && inTime())
-        std::this_thread::yield();
-    waitBlocks(10);
+        engineStep();
+    stepUntilBlock(blocksRun.load() + 10);
     stop = true;
     callback.join();
     ASSERT_TRUE(ended) << "the end of the talk was reached";
