@@ -1,0 +1,56 @@
+#pragma once
+
+#include "data/Text.h"
+
+#include <vector>
+
+namespace Zumeli {
+
+// One cached picture: its file name in the cache folder and the version the service gave it.
+struct Document {
+    Text name;
+    int version = 0;
+};
+
+// The pictures downloaded from the service (channel plates and icons, user pictures), kept in the
+// cache folder under fixed names, with an index file "DocumentsIndex.txt" recording each one's
+// version so a picture is fetched again only when the service reports a newer one.
+//
+// Index file: "version0", then one "name,version" line per entry in the order first recorded,
+// every line ending "\r\n". A file whose first line is anything else gives an empty index.
+class PictureIndex {
+public:
+    enum Kind : int { PlateIPhone = 0, ChannelIcon = 1, UserPicture = 2, PlateDesktop = 3 };
+    static constexpr const char* IndexFileName = "DocumentsIndex.txt";
+
+    // Builds and creates the cache folder, then loads the index. False when there is no folder.
+    bool open();
+    // The same with a given folder (ending with the separator), for callers that keep their own.
+    bool openIn(const Text& folder);
+
+    // "<prefix><id>.jpg"; empty for an unknown kind.
+    static Text fileName(int kind, int id);
+    Text picturePath(int kind, int id) const;
+
+    // path is always set to picturePath; true when the index holds the name and version is 0 or
+    // the recorded version.
+    bool isCached(int kind, int id, int version, Text& path) const;
+    // Records the version (updating the entry or appending one) and saves the index at once.
+    bool setVersion(int kind, int id, int version);
+
+    const Text& folder() const { return m_folder; }
+    const std::vector<Document>& documents() const { return m_documents; }
+
+    void loadIndex();
+    void loadIndexText(const Text& text);
+    Text indexText() const;
+    bool saveIndex() const;
+
+private:
+    int indexOf(const Text& name) const; // -1 when absent
+
+    std::vector<Document> m_documents;
+    Text m_folder;
+};
+
+} // namespace Zumeli
