@@ -1,0 +1,96 @@
+#include "tests/voice/LoopbackPeer.h"
+#include "voice/Socket.h"
+
+#include <gtest/gtest.h>
+#include <thread>
+
+using namespace Zumeli;
+
+namespace {
+
+class Recorder : public ISocketDelegate {
+public:
+    void dataReceived(const uint8_t* bytes, int count) override
+    {
+        data.insert(data.end(), bytes, bytes + count);
+        ++deliveries;
+    }
+    void connectionClosed() override { ++closed; }
+    void connected() override { ++connects; }
+    void connectionFailed() override { ++failures; }
+
+    std::vector<uint8_t> data;
+    int deliveries = 0, closed = 0, connects = 0, failures = 0;
+};
+
+} // namespace
+
+// Without a record size the bytes arrive as they come; a large stream takes several polls (each
+// reads a bounded amount) and arrives whole and in order.
+TEST(Socket, RawStreamArrivesWholeOverSeveralPolls)
+{
+    LoopbackPeer peer;
+    Recorder recorder;
+    Socket socket;
+    socket.init(&recorder, 0);
+    ASSERT_TRUE(socket.connect("localhost", peer.port(), 0));
+    EXPECT_EQ(recorder.connects, 1);
+    ASSERT_TRUE(peer.accept());
+
+    std::vector<uint8_t> sent(1 << 20);
+    for (size_t i = 0; i < sent.size(); ++i)
+        sent[i] = uint8_t(i * 7 + i / 251);
+    std::thread writer([&] { peer.write(sent.data(), sent.size()); });
+    int polls = 0;
+    while (recorder.data.size() < sent.size() && polls < 100000) {
+        socket.poll();
+        ++polls;
+        if (recorder.data.size() < sent.size())
+            usleep(200);
+    }
+    writer.join();
+    EXPECT_EQ(recorder.data, sent);
+    EXPECT_GT(polls, 1);
+
+    peer.closePeer();
+    usleep(20000);
+    socket.poll();
+    EXPECT_EQ(recorder.closed, 1);
+    EXPECT_FALSE(socket.isOpen());
+    socket.poll(); // polling a closed socket does nothing
+    EXPECT_EQ(recorder.closed, 1);
+}
+
+TEST(Socket, SendFailsOnAClosedSocket)
+{
+    Socket socket;
+    EXPECT_FALSE(socket.send("x", 1));
+}
+
+// A listener whose backlog is full drops new connection attempts, so connect() can only end by
+// its own time-out.
+TEST(Socket, ConnectGivesUpAfterItsTimeOut)
+{
+    int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 0), 0);
+    socklen_t size = sizeof address;
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
+    int port = ntohs(address.sin_port);
+
+    Recorder recorder;
+    std::vector<std::unique_ptr<Socket>> fillers;
+    bool timedOut = false;
+    for (int i = 0; i < 8 && !timedOut; ++i) {
+        auto socket = std::make_unique<Socket>();
+        socket->init(&recorder, 0);
+        timedOut = !socket->connect("127.0.0.1", port, 0, 300);
+        fillers.push_back(std::move(socket));
+    }
+    EXPECT_TRUE(timedOut) << "the backlog never filled";
+    EXPECT_EQ(recorder.failures, 1);
+    ::close(listener);
+}
