@@ -23,6 +23,14 @@ bool PushServerConnection::connect(const char* host, int port, int options, int 
     return m_socket.connect(host, port, options, timeoutMs);
 }
 
+void PushServerConnection::adopt(int handle)
+{
+    m_channelIdle = true;
+    m_socket.init(this, VoicePacket::Size);
+    m_socket.adopt(handle);
+    connected();
+}
+
 void PushServerConnection::close()
 {
     m_connected = false;

@@ -52,6 +52,8 @@ public:
 
     // Connects to the channel's voice server with the session's option bits.
     bool connect(const char* host, int port, int options, int timeoutMs = Socket::DefaultConnectTimeoutMs);
+    // Uses an already connected stream as the connection (tests and tools).
+    void adopt(int handle);
     void close();
     // Signs and sends a packet; false when not connected or the socket refused it.
     bool send(VoicePacket& packet);

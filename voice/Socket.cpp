@@ -117,6 +117,13 @@ bool Socket::connect(const char* host, int port, int options, int timeoutMs)
     return true;
 }
 
+void Socket::adopt(int handle)
+{
+    closeSocket();
+    m_recordFill = 0;
+    m_handle = handle;
+}
+
 bool Socket::send(const void* bytes, int count)
 {
     if (m_handle < 0 || count < 0 || (!bytes && count > 0))

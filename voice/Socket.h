@@ -32,6 +32,10 @@ public:
     // connection failed to the delegate before it returns.
     bool connect(const char* host, int port, int options, int timeoutMs = DefaultConnectTimeoutMs);
 
+    // Takes over an already connected stream handle (a socket pair in tests and tools), as
+    // if connect() had made it; no notification is raised.
+    void adopt(int handle);
+
     // Writes all bytes; false on failure or time-out, or when closed.
     bool send(const void* bytes, int count);
 
