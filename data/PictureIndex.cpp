@@ -2,6 +2,8 @@
 
 #include "data/CacheFolders.h"
 
+#include <memory>
+
 namespace Zumeli {
 
 namespace {
@@ -36,12 +38,12 @@ Text PictureIndex::picturePath(int kind, int id) const
     return path.append(fileName(kind, id));
 }
 
-int PictureIndex::indexOf(const Text& name) const
+Document* PictureIndex::find(const Text& name) const
 {
-    for (size_t i = 0; i < m_documents.size(); ++i)
-        if (m_documents[i].name.equals(name))
-            return int(i);
-    return -1;
+    for (const auto& document : *this)
+        if (document->name.equals(name))
+            return document.get();
+    return nullptr;
 }
 
 bool PictureIndex::isCached(int kind, int id, int version, Text& path) const
@@ -50,8 +52,8 @@ bool PictureIndex::isCached(int kind, int id, int version, Text& path) const
     Text name = fileName(kind, id);
     if (name.isEmpty())
         return false;
-    int found = indexOf(name);
-    return found >= 0 && (version == 0 || m_documents[size_t(found)].version == version);
+    const Document* document = find(name);
+    return document && (version == 0 || document->version == version);
 }
 
 bool PictureIndex::setVersion(int kind, int id, int version)
@@ -59,16 +61,16 @@ bool PictureIndex::setVersion(int kind, int id, int version)
     Text name = fileName(kind, id);
     if (name.isEmpty())
         return false;
-    if (int found = indexOf(name); found >= 0)
-        m_documents[size_t(found)].version = version;
+    if (Document* document = find(name))
+        document->version = version;
     else
-        m_documents.push_back({ name, version });
+        add(std::make_unique<Document>(Document { name, version }));
     return saveIndex();
 }
 
 void PictureIndex::loadIndexText(const Text& text)
 {
-    m_documents.clear();
+    clear();
     if (!text.line(0).equals(indexVersionLine))
         return;
     const int lines = text.lineCount();
@@ -76,7 +78,7 @@ void PictureIndex::loadIndexText(const Text& text)
         Text line = text.line(i);
         if (line.isEmpty())
             continue;
-        m_documents.push_back({ line.field(0, ','), int(line.field(1, ',').toLong()) });
+        add(std::make_unique<Document>(Document { line.field(0, ','), int(line.field(1, ',').toLong()) }));
     }
 }
 
@@ -92,8 +94,8 @@ Text PictureIndex::indexText() const
 {
     Text text(indexVersionLine);
     text.appendNewline();
-    for (const Document& document : m_documents) {
-        text.append(document.name).appendComma().appendFormatted("%ld", long(document.version));
+    for (const auto& document : *this) {
+        text.append(document->name).appendComma().appendFormatted("%ld", long(document->version));
         text.appendNewline();
     }
     return text;

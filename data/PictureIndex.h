@@ -1,16 +1,10 @@
 #pragma once
 
+#include "data/Document.h"
+#include "data/SomeVector.h"
 #include "data/Text.h"
 
-#include <vector>
-
 namespace Zumeli {
-
-// One cached picture: its file name in the cache folder and the version the service gave it.
-struct Document {
-    Text name;
-    int version = 0;
-};
 
 // The pictures downloaded from the service (channel plates and icons, user pictures), kept in the
 // cache folder under fixed names, with an index file "DocumentsIndex.txt" recording each one's
@@ -18,7 +12,7 @@ struct Document {
 //
 // Index file: "version0", then one "name,version" line per entry in the order first recorded,
 // every line ending "\r\n". A file whose first line is anything else gives an empty index.
-class PictureIndex {
+class PictureIndex : public someVector<Document> {
 public:
     enum Kind : int { PlateIPhone = 0, ChannelIcon = 1, UserPicture = 2, PlateDesktop = 3 };
     static constexpr const char* IndexFileName = "DocumentsIndex.txt";
@@ -39,7 +33,6 @@ public:
     bool setVersion(int kind, int id, int version);
 
     const Text& folder() const { return m_folder; }
-    const std::vector<Document>& documents() const { return m_documents; }
 
     void loadIndex();
     void loadIndexText(const Text& text);
@@ -47,9 +40,8 @@ public:
     bool saveIndex() const;
 
 private:
-    int indexOf(const Text& name) const; // -1 when absent
+    Document* find(const Text& name) const;
 
-    std::vector<Document> m_documents;
     Text m_folder;
 };
 

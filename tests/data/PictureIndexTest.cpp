@@ -42,7 +42,7 @@ TEST_F(PictureIndexTest, OpenCreatesTheFoldersLevelByLevel)
     EXPECT_EQ(index.folder().str(), cache);
     EXPECT_TRUE(std::filesystem::is_directory(cache));
     EXPECT_EQ(CacheFolders::dataFolder().str(), home.path() + "share/Zumeli/");
-    EXPECT_TRUE(index.documents().empty());
+    EXPECT_TRUE(index.isEmpty());
     EXPECT_EQ(index.picturePath(1, 5).str(), cache + "channel_5.jpg");
 }
 
@@ -85,14 +85,14 @@ TEST(PictureIndex, ReadingIndexTexts)
     for (const auto& c : cases) {
         PictureIndex index;
         index.loadIndexText(c.text);
-        EXPECT_EQ(int(index.documents().size()), c.entries) << c.text;
+        EXPECT_EQ(index.count(), c.entries) << c.text;
     }
     PictureIndex index;
     index.loadIndexText("version0\r\nchannel_5.jpg,7\r\nuser_1.jpg,x\r\n");
-    ASSERT_EQ(index.documents().size(), 2u);
-    EXPECT_EQ(index.documents()[0].name.str(), "channel_5.jpg");
-    EXPECT_EQ(index.documents()[0].version, 7);
-    EXPECT_EQ(index.documents()[1].version, 0);
+    ASSERT_EQ(index.count(), 2);
+    EXPECT_EQ(index[0]->name.str(), "channel_5.jpg");
+    EXPECT_EQ(index[0]->version, 7);
+    EXPECT_EQ(index[1]->version, 0);
 }
 
 TEST_F(PictureIndexTest, WithoutAFolderNothingIsSaved)
