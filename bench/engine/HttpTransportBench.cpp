@@ -96,7 +96,6 @@ void httpBlockingPostLoopback(benchmark::State& state)
 }
 BENCHMARK(httpBlockingPostLoopback)->Arg(100)->Arg(300 * 1024)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-
 // The same request polled without pauses: the transport's own cost without the 5 ms sleep.
 void httpAsyncPostLoopback(benchmark::State& state)
 {
