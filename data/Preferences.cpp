@@ -23,6 +23,45 @@ char mirror(char c)
 
 } // namespace
 
+Text Preferences::escapeMarkup(const Text& text)
+{
+    if (!text.contains('<') && !text.contains('&'))
+        return text;
+    const std::string& in = text.str();
+    std::string out;
+    out.reserve(in.size() + 8);
+    for (size_t i = 0; i < in.size(); ++i) {
+        if (in[i] == '<')
+            out += "&lt;";
+        else if (in[i] == '&' && (in.compare(i, 4, "&lt;") == 0 || in.compare(i, 5, "&amp;") == 0))
+            out += "&amp;";
+        else
+            out += in[i];
+    }
+    return Text(std::move(out));
+}
+
+Text Preferences::unescapeMarkup(const Text& text)
+{
+    if (!text.contains('&'))
+        return text;
+    const std::string& in = text.str();
+    std::string out;
+    out.reserve(in.size());
+    for (size_t i = 0; i < in.size();) {
+        if (in.compare(i, 4, "&lt;") == 0) {
+            out += '<';
+            i += 4;
+        } else if (in.compare(i, 5, "&amp;") == 0) {
+            out += '&';
+            i += 5;
+        } else {
+            out += in[i++];
+        }
+    }
+    return Text(std::move(out));
+}
+
 Text Preferences::defaultPath()
 {
     Text folder;
@@ -45,7 +84,14 @@ void Preferences::loadFromText(const Text& fileText)
     XmlChunk settings = XmlChunk(fileText).child("settings");
     if (settings.isEmpty())
         return;
-    m_archive.fromXml(settings);
+    Archive read;
+    read.fromXml(settings);
+    m_archive.clear();
+    for (const Archive::Pair& pair : read.pairs()) {
+        Text key = unescapeMarkup(pair.name);
+        if (!m_archive.contains(key.c_str())) // a repeated key: the first one counts
+            m_archive.set(key.c_str(), unescapeMarkup(pair.data));
+    }
     // A file without them still answers the two login keys.
     setDefault("private.username", "");
     setDefault("private.password", "");
@@ -78,8 +124,11 @@ void Preferences::load(const PreferencesStartup& startup)
 
 Text Preferences::fileText() const
 {
+    Archive written;
+    for (const Archive::Pair& pair : m_archive.pairs())
+        written.set(escapeMarkup(pair.name).c_str(), escapeMarkup(pair.data));
     Text text("<settings>\r\n");
-    text.append(m_archive.toXml());
+    text.append(written.toXml());
     text.append("</settings>\r\n");
     return text;
 }
@@ -93,16 +142,16 @@ bool Preferences::save() const
     return fileText().saveToFile(m_path, true);
 }
 
-void Preferences::set(const char* key, const Text& value)
+bool Preferences::set(const char* key, const Text& value)
 {
     m_archive.set(key, value);
-    save();
+    return save();
 }
 
-void Preferences::setFloat(const char* key, float value)
+bool Preferences::setFloat(const char* key, float value)
 {
     m_archive.setFloat(key, value);
-    save();
+    return save();
 }
 
 void Preferences::setDefault(const char* key, const Text& value)
@@ -113,7 +162,7 @@ void Preferences::setDefault(const char* key, const Text& value)
 
 Text Preferences::password() const { return unscramblePassword(get("private.password")); }
 
-void Preferences::setPassword(const Text& password) { set("private.password", scramblePassword(password)); }
+bool Preferences::setPassword(const Text& password) { return set("private.password", scramblePassword(password)); }
 
 void Preferences::addEngineDefaults()
 {

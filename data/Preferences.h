@@ -19,6 +19,11 @@ struct PreferencesStartup {
 // the user's configuration folder: "<settings>\r\n", the archive's XML, "</settings>\r\n".
 // Every set saves at once; setDefault only changes memory. The file holds the scrambled
 // password, so it is written with owner-only permissions.
+//
+// Keys and values are written as they are, with one exception: a "<" would let a value end its
+// element early (a closing tag, or a lone "<" that swallows the next tag) and lose settings on
+// the next start, so it is written "&lt;" (and an "&" that starts "&lt;" or "&amp;" is written
+// "&amp;", so every value reads back exactly). A value without "<" is stored byte for byte.
 class Preferences {
 public:
     static constexpr const char* FileName = "com.orvinta.zumeli2.preferences";
@@ -37,14 +42,14 @@ public:
     Text get(const char* key) const { return m_archive.get(key); }
     float getFloat(const char* key) const { return m_archive.getFloat(key); }
     bool contains(const char* key) const { return m_archive.contains(key); }
-    void set(const char* key, const Text& value);
-    void setFloat(const char* key, float value); // "%1.4f"
+    bool set(const char* key, const Text& value); // false when refused or not saved
+    bool setFloat(const char* key, float value);  // "%1.4f"
     void setDefault(const char* key, const Text& value);
 
     Text userName() const { return get("private.username"); }
-    void setUserName(const Text& name) { set("private.username", name); }
+    bool setUserName(const Text& name) { return set("private.username", name); }
     Text password() const;
-    void setPassword(const Text& password);
+    bool setPassword(const Text& password);
 
     // The defaults the engine registers after loading.
     void addEngineDefaults();
@@ -56,6 +61,10 @@ public:
     // mirrored). unscramble gives an empty text for an odd-length input.
     static Text scramblePassword(const Text& password);
     static Text unscramblePassword(const Text& stored);
+
+    // The file's escape of "<" and its reverse.
+    static Text escapeMarkup(const Text& text);
+    static Text unescapeMarkup(const Text& text);
 
 private:
     void resetToDefaults();

@@ -165,7 +165,7 @@ TEST_F(PreferencesTest, FailedSaveKeepsValuesInMemory)
     std::string path = home.file("missing-folder/prefs");
     Preferences preferences;
     preferences.load(startup(path.c_str()));
-    preferences.set("private.username", "carol");
+    EXPECT_FALSE(preferences.set("private.username", "carol")) << "the save failed";
     EXPECT_FALSE(preferences.save());
     EXPECT_EQ(preferences.userName().str(), "carol");
 }
@@ -197,4 +197,29 @@ TEST_F(PreferencesTest, CorruptOrTruncatedFilesGiveTheDefaults)
         EXPECT_TRUE(preferences.archive().contains("private.username")) << text;
         EXPECT_TRUE(preferences.userName().isEmpty()) << text;
     }
+}
+
+TEST_F(PreferencesTest, ValuesWithMarkupReadBackExactlyAndLoseNothing)
+{
+    const char* const values[] = { "x</archive>y", "</data>", "<item>", "a < b", "<", "Ctrl+<",
+                                   "&lt;", "&amp;lt;", "a & b &amp c", "\"quoted\" > it" };
+    Preferences preferences;
+    preferences.load();
+    ASSERT_TRUE(preferences.setPassword("pw"));
+    for (size_t i = 0; i < std::size(values); ++i)
+        ASSERT_TRUE(preferences.set(("ui.value" + std::to_string(i)).c_str(), values[i]));
+    ASSERT_TRUE(preferences.set("<odd key>", "1"));
+    ASSERT_TRUE(preferences.setUserName("erin"));
+
+    Preferences reloaded;
+    reloaded.load();
+    for (size_t i = 0; i < std::size(values); ++i)
+        EXPECT_EQ(reloaded.get(("ui.value" + std::to_string(i)).c_str()).str(), values[i]);
+    EXPECT_EQ(reloaded.get("<odd key>").str(), "1");
+    EXPECT_EQ(reloaded.userName().str(), "erin") << "no setting after a markup value was lost";
+    EXPECT_EQ(reloaded.password().str(), "pw");
+
+    const std::string file = readWholeFile(defaultFile);
+    EXPECT_NE(file.find("<data>x&lt;/archive>y</data>"), std::string::npos);
+    EXPECT_NE(file.find("<data>a & b &amp c</data>"), std::string::npos) << "a plain & is written as it is";
 }
