@@ -12,6 +12,8 @@ bool HttpAsyncPost::start(const Text& host, int port, const Text& pathPrefix, co
 {
     m_delegate = delegate;
     m_finished = false;
+    m_timedOut = false;
+    m_tooLarge = false;
     m_deadline = Platform::tickMilliseconds() + uint64_t(m_timeLimitMs > 0 ? m_timeLimitMs : 0);
     m_socket = std::make_unique<Socket>();
     m_reply = std::make_unique<std::vector<uint8_t>>();
