@@ -66,6 +66,11 @@ public:
         return element;
     }
     void clear() { m_elements.clear(); }
+    void swapAt(int a, int b)
+    {
+        if (at(a) && at(b))
+            std::swap(m_elements[size_t(a)], m_elements[size_t(b)]);
+    }
 
     // Sorts with a "comes before" comparison of two elements, keeping the order of equals.
     template<typename Before>

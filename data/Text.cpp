@@ -6,8 +6,11 @@
 #include <cstdlib>
 #include <algorithm>
 #include <cstring>
+#include <ostream>
 
 namespace Zumeli {
+
+std::ostream& operator<<(std::ostream& stream, const Text& text) { return stream << text.str(); }
 
 std::string formatToString(const char* format, va_list arguments)
 {
@@ -459,21 +462,36 @@ bool Text::equalsIgnoreCase(const char* text) const
     return true;
 }
 
+namespace {
+
+// True when a sorts after b with ASCII letters compared as upper case; a prefix sorts first.
+bool sortsAfter(const char* a, size_t aLength, const char* b, size_t bLength)
+{
+    size_t common = std::min(aLength, bLength);
+    for (size_t i = 0; i < common; ++i) {
+        auto mine = uint8_t(upperAscii(a[i]));
+        auto theirs = uint8_t(upperAscii(b[i]));
+        if (mine != theirs)
+            return mine > theirs;
+    }
+    return aLength > bLength;
+}
+
+} // namespace
+
 bool Text::greaterIgnoreCase(const char* text) const
 {
     if (!text)
         return false;
-    size_t i = 0;
-    for (; i < m_bytes.size() && text[i]; ++i) {
-        auto mine = uint8_t(upperAscii(m_bytes[i]));
-        auto theirs = uint8_t(upperAscii(text[i]));
-        if (mine != theirs)
-            return mine > theirs;
-    }
-    return i < m_bytes.size(); // equal up to here: the longer one sorts after
+    return sortsAfter(m_bytes.data(), m_bytes.size(), text, std::strlen(text));
 }
 
-bool Text::greaterIgnoreCase(const Text& text) const { return greaterIgnoreCase(text.c_str()); }
+// Compares every byte, zero bytes included, so that two equal texts are never each greater
+// than the other (a sort relying on that would never end).
+bool Text::greaterIgnoreCase(const Text& text) const
+{
+    return sortsAfter(m_bytes.data(), m_bytes.size(), text.m_bytes.data(), text.m_bytes.size());
+}
 
 bool Text::contains(char c) const { return m_bytes.find(c) != std::string::npos; }
 

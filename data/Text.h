@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdint>
+#include <iosfwd>
 #include <string>
 
 namespace Zumeli {
@@ -119,6 +120,7 @@ public:
     // saveToFile replaces the file atomically (a temporary file in the same folder, then a
     // rename), so an interrupted or failed save leaves the previous file as it was. A new file
     // gets the usual permissions, or owner-only ones when asked; a replaced file keeps its own.
+    // Any failure prints " error saving file" and returns false.
     bool saveToFile(const Text& path, bool ownerOnly = false) const;
     bool loadFromFile(const Text& path);
     static bool fileExists(const Text& path);
@@ -138,6 +140,9 @@ public:
 private:
     std::string m_bytes;
 };
+
+// Writes the bytes as they are (for logs and test messages).
+std::ostream& operator<<(std::ostream& stream, const Text& text);
 
 // Formats into a string that grows to fit.
 std::string formatToString(const char* format, va_list arguments);

@@ -72,6 +72,7 @@ bool Text::saveToFile(const Text& path, bool ownerOnly) const
     if (ok && ::rename(temporary.c_str(), path.c_str()) == 0)
         return true;
     ::unlink(temporary.c_str());
+    std::printf(" error saving file\n");
     return false;
 }
 

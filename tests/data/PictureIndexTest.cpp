@@ -1,7 +1,7 @@
 #include "data/PictureIndex.h"
 
 #include "data/CacheFolders.h"
-#include "tests/data/TempFolder.h"
+#include "tests/data/ScratchFolder.h"
 #include "tests/platform/ScopedEnv.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@ namespace {
 
 class PictureIndexTest : public ::testing::Test {
 protected:
-    TempFolder home;
+    ScratchFolder home;
     ScopedEnv data { "XDG_DATA_HOME", (home.path() + "share").c_str() };
     std::string cache = home.path() + "share/Zumeli/Cache/";
     std::string indexFile = cache + PictureIndex::IndexFileName;

@@ -1,6 +1,6 @@
 #include "data/Preferences.h"
 
-#include "tests/data/TempFolder.h"
+#include "tests/data/ScratchFolder.h"
 #include "tests/platform/ScopedEnv.h"
 
 #include <cstring>
@@ -14,7 +14,7 @@ namespace {
 // A preferences store whose configuration folder is a fresh temporary folder.
 class PreferencesTest : public ::testing::Test {
 protected:
-    TempFolder home;
+    ScratchFolder home;
     ScopedEnv config { "XDG_CONFIG_HOME", home.path().c_str() };
     std::string defaultFile = home.file(Preferences::FileName);
 };

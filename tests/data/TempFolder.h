@@ -1,55 +1,32 @@
 #pragma once
 
-#include <cstdlib>
-#include <filesystem>
-#include <string>
+#include "data/Text.h"
 
-// A fresh folder under the system's temporary folder, removed with everything in it at the end.
-// path() ends with '/'.
+#include <filesystem>
+#include <unistd.h>
+
+// A fresh folder for one test, removed afterwards; folder() ends with '/' like the cache folder.
 class TempFolder {
 public:
-    TempFolder()
+    explicit TempFolder(const char* tag)
+        : m_path(std::filesystem::temp_directory_path()
+                 / (std::string("zumeli-") + tag + "-" + std::to_string(getpid()) + "-" + std::to_string(counter()++)))
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zumeli-test-XXXXXX").string();
-        if (mkdtemp(pattern.data()))
-            m_path = pattern + "/";
+        std::filesystem::remove_all(m_path);
+        std::filesystem::create_directories(m_path);
     }
-    ~TempFolder()
-    {
-        if (!m_path.empty()) {
-            std::error_code ignored;
-            std::filesystem::remove_all(m_path, ignored);
-        }
-    }
+    ~TempFolder() { std::filesystem::remove_all(m_path); }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
-    const std::string& path() const { return m_path; }
-    std::string file(const std::string& name) const { return m_path + name; }
+    Zumeli::Text folder() const { return Zumeli::Text(m_path.string() + "/"); }
+    Zumeli::Text file(const char* name) const { return Zumeli::Text((m_path / name).string()); }
 
 private:
-    std::string m_path;
-};
-
-// Reads a whole file as bytes; empty when it cannot be read.
-inline std::string readWholeFile(const std::string& path)
-{
-    std::string contents;
-    if (FILE* file = std::fopen(path.c_str(), "rb")) {
-        char buffer[4096];
-        size_t got;
-        while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-            contents.append(buffer, got);
-        std::fclose(file);
+    static int& counter()
+    {
+        static int value = 0;
+        return value;
     }
-    return contents;
-}
-
-inline bool writeWholeFile(const std::string& path, const std::string& contents)
-{
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    bool ok = std::fwrite(contents.data(), 1, contents.size(), file) == contents.size();
-    return std::fclose(file) == 0 && ok;
-}
+    std::filesystem::path m_path;
+};

@@ -56,10 +56,12 @@ TEST_F(TextFiles, FailedWriteLeavesTheOldFileAndNoLitter)
     rlimit small = old;
     small.rlim_cur = 4;
     setrlimit(RLIMIT_FSIZE, &small);
+    testing::internal::CaptureStdout();
     bool saved = Text("much longer than four bytes").saveToFile(path("keep.txt"));
     setrlimit(RLIMIT_FSIZE, &old);
     signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(saved);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), " error saving file\n");
     Text loaded;
     ASSERT_TRUE(loaded.loadFromFile(path("keep.txt")));
     EXPECT_EQ(loaded, "good");

@@ -2,7 +2,7 @@
 
 #include "data/Checksum.h"
 #include "data/Preferences.h"
-#include "tests/data/TempFolder.h"
+#include "tests/data/ScratchFolder.h"
 #include "tests/platform/ScopedEnv.h"
 
 #include <gtest/gtest.h>
@@ -118,7 +118,7 @@ namespace {
 // Localisation start-up with its own data folder, language environment and preferences.
 class LocalisationStartup : public ::testing::Test {
 protected:
-    TempFolder home;
+    ScratchFolder home;
     ScopedEnv data { "XDG_DATA_HOME", home.path().c_str() };
     ScopedEnv config { "XDG_CONFIG_HOME", home.path().c_str() };
     ScopedEnv all { "LC_ALL", nullptr };

@@ -1,7 +1,7 @@
 #include "engine/ServiceConfig.h"
 
 #include "data/Preferences.h"
-#include "tests/data/TempFolder.h"
+#include "tests/data/ScratchFolder.h"
 #include "tests/platform/ScopedEnv.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@ namespace {
 
 class ServiceConfigTest : public ::testing::Test {
 protected:
-    TempFolder home;
+    ScratchFolder home;
     ScopedEnv config { "XDG_CONFIG_HOME", home.path().c_str() };
     ScopedEnv host { "ZUMELI_SERVICE_HOST", nullptr };
     ScopedEnv port { "ZUMELI_SERVICE_PORT", nullptr };

@@ -1,0 +1,49 @@
+// The documents sent to the service must be well-formed XML for any parser, not just ours:
+// each is checked by python3's xml.etree, after the form's percent-encoding is undone the way
+// the service undoes it.
+#include "data/AdministrationDocument.h"
+#include "data/Groups.h"
+#include "data/UserMessagesList.h"
+#include "tests/data/TempFolder.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+using namespace Zumeli;
+
+namespace {
+
+bool wellFormed(const Text& document, const TempFolder& temp)
+{
+    Text path = temp.file("doc.xml");
+    if (!document.saveToFile(path))
+        return false;
+    std::string command = "python3 -c \"import sys, urllib.parse, xml.etree.ElementTree as E; "
+                          "E.fromstring(urllib.parse.unquote(open(sys.argv[1], encoding='utf-8').read()))\" '"
+        + path.str() + "' 2>/dev/null";
+    return std::system(command.c_str()) == 0;
+}
+
+} // namespace
+
+TEST(WellFormed, DocumentsForTheService)
+{
+    TempFolder temp("wellformed");
+    ASSERT_FALSE(wellFormed(Text("<a><b></a>"), temp)) << "the checker must reject broken XML";
+
+    AdministrationDocument doc;
+    doc.title = "Tom & \"Jerry\" <3";
+    doc.web = "http://example.org/?a=1&b=2";
+    doc.coadmins = { 1, 2 };
+    doc.excluded = { 3 };
+    EXPECT_TRUE(wellFormed(doc.toXml(), temp));
+
+    UserMessageData message;
+    message.text = "5 < 6 & 7 > 3 \xc3\xa9t\xc3\xa9";
+    EXPECT_TRUE(wellFormed(UserMessagesList::messageDocument(message, { 4, 5 }), temp));
+
+    Groups groups;
+    groups.ensureDefaultGroups();
+    groups.addMember(groups.createGroup("Hikers"), 9);
+    EXPECT_TRUE(wellFormed(groups.toXml(), temp));
+}
