@@ -2,6 +2,7 @@
 
 #include "data/CacheFolders.h"
 #include "data/Checksum.h"
+#include "data/Groups.h"
 #include "data/Preferences.h"
 #include "data/XmlChunk.h"
 #include "platform/Locale.h"
@@ -155,7 +156,7 @@ const char* TextLocalizer::translateStatic(const char* input)
 
 Text TextLocalizer::dataFolder() const { return m_folder.isEmpty() ? CacheFolders::dataFolder() : m_folder; }
 
-void TextLocalizer::loadLocalisation(const Text& shippedTable, const Preferences& preferences)
+void TextLocalizer::loadLocalisation(const Text& shippedTable, const Preferences& preferences, Groups* groups)
 {
     m_folder = CacheFolders::dataFolder();
 
@@ -173,6 +174,14 @@ void TextLocalizer::loadLocalisation(const Text& shippedTable, const Preferences
         table = shippedTable;
     load(table);
     clearMissing();
+    if (groups) {
+        groups->setTranslator([this](const Text& text) {
+            Text out;
+            translate(text.c_str(), out);
+            return out;
+        });
+        groups->ensureDefaultGroups();
+    }
 }
 
 bool TextLocalizer::updateFromService(const Text& announcedVersion, const TableFetch& fetch)

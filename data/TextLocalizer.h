@@ -10,6 +10,7 @@
 
 namespace Zumeli {
 
+class Groups;
 class Preferences;
 
 // Resolves the "]English text[" markers of user-visible texts against the localisation table of
@@ -49,8 +50,10 @@ public:
 
     // Start-up: chooses the language (the override file in the data folder, else English when
     // "public.prefersenglish" is set, else the system's language), then loads the table from
-    // the data folder's copy, or shippedTable when there is none.
-    void loadLocalisation(const Text& shippedTable, const Preferences& preferences);
+    // the data folder's copy, or shippedTable when there is none. When groups are given, they
+    // translate through this localiser from then on (it must outlive them) and their default
+    // names are translated again.
+    void loadLocalisation(const Text& shippedTable, const Preferences& preferences, Groups* groups = nullptr);
 
     // Once per run, with the table version the service announced at login: when it differs from
     // ours, fetch asks the service for the new table (table text followed by its checksumHex).

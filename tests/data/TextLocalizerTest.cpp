@@ -1,6 +1,7 @@
 #include "data/TextLocalizer.h"
 
 #include "data/Checksum.h"
+#include "data/Groups.h"
 #include "data/Preferences.h"
 #include "tests/data/ScratchFolder.h"
 #include "tests/platform/ScopedEnv.h"
@@ -149,9 +150,13 @@ TEST_F(LocalisationStartup, LanguageComesFromOverrideThenPreferenceThenSystem)
     EXPECT_EQ(localizer.language().str(), "en");
 
     writeOverride("it\r\n");
-    localizer.loadLocalisation(table, preferences);
+    Groups groups;
+    localizer.loadLocalisation(table, preferences, &groups);
     EXPECT_EQ(localizer.language().str(), "it") << "the override file beats public.prefersenglish";
     EXPECT_EQ(translated(localizer, "]Friends["), "Amici");
+    Text friends;
+    groups.groupName(Groups::Friends, friends);
+    EXPECT_EQ(friends.str(), "Amici") << "default group names are translated again";
 }
 
 TEST_F(LocalisationStartup, DownloadedTableBeatsTheShippedOne)
