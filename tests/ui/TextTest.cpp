@@ -1,3 +1,4 @@
+#include "PrintText.h"
 #include "ui/epiCode.h"
 #include "ui/epiPath.h"
 #include "ui/epiRect.h"
