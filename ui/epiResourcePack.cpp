@@ -61,13 +61,14 @@ void epiResourcePack::close()
 
 const fileElem* epiResourcePack::find(std::string_view path) const
 {
-    std::string wanted;
-    if (!path.starts_with('/'))
-        wanted = "/";
-    wanted += path;
-    for (const fileElem& entry : m_entries)
-        if (entry.view() == wanted)
+    // Entries always begin with "/"; the request may leave it out.
+    if (path.starts_with('/'))
+        path.remove_prefix(1);
+    for (const fileElem& entry : m_entries) {
+        std::string_view name = entry.view();
+        if (name.size() == path.size() + 1 && name.front() == '/' && name.substr(1) == path)
             return &entry;
+    }
     return nullptr;
 }
 

@@ -3,15 +3,39 @@
 
 #include "ui/epiResources.h"
 
+#include <string>
+#include <vector>
+
 namespace {
 
-// A container whose 'chil' names a document that pulls itself in again would recurse forever.
-constexpr int kMaxLayoutDepth = 16;
-int g_layoutDepth = 0;
+// A container whose 'chil' names a document already being built (itself, or one that leads back
+// to it) would recurse without end, and two such containers would multiply the tree at every
+// level: such a document is refused. The depth limit bounds long chains of distinct documents.
+// Layouts are built on the main thread only.
+constexpr size_t kMaxLayoutDepth = 16;
+std::vector<std::string> g_documentsInProgress;
 
-struct DepthGuard {
-    DepthGuard() { ++g_layoutDepth; }
-    ~DepthGuard() { --g_layoutDepth; }
+class DocumentGuard {
+public:
+    explicit DocumentGuard(const epiText& fileName)
+    {
+        for (const std::string& open : g_documentsInProgress)
+            if (open == fileName.str())
+                return;
+        if (g_documentsInProgress.size() >= kMaxLayoutDepth)
+            return;
+        g_documentsInProgress.push_back(fileName.str());
+        m_entered = true;
+    }
+    ~DocumentGuard()
+    {
+        if (m_entered)
+            g_documentsInProgress.pop_back();
+    }
+    bool entered() const { return m_entered; }
+
+private:
+    bool m_entered = false;
 };
 
 // "x,y" read field by field with atol rules.
@@ -99,9 +123,11 @@ void epiUbo::buildFromLayout(const epiXmlChunk& content)
 bool epiUbo::loadChildLayout(const epiText& fileName)
 {
     epiResources* set = resources();
-    if (fileName.isEmpty() || !set || g_layoutDepth >= kMaxLayoutDepth)
+    if (fileName.isEmpty() || !set)
         return false;
-    DepthGuard guard;
+    DocumentGuard guard(fileName);
+    if (!guard.entered())
+        return false;
     epiText document;
     if (!set->readResourceText(fileName, epiResources::kLayouts, document))
         return false;
@@ -117,9 +143,11 @@ bool epiUbo::loadChildLayout(const epiText& fileName)
 bool epiUbo::loadLayout(const epiText& fileName)
 {
     epiResources* set = resources();
-    if (fileName.isEmpty() || !set || g_layoutDepth >= kMaxLayoutDepth)
+    if (fileName.isEmpty() || !set)
         return false;
-    DepthGuard guard;
+    DocumentGuard guard(fileName);
+    if (!guard.entered())
+        return false;
     epiText document;
     if (!set->readResourceText(fileName, epiResources::kLayouts, document))
         return false;
