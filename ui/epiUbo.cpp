@@ -172,6 +172,8 @@ bool epiUbo::init()
     if (!m_behaviour) {
         m_behaviour = createBehaviour();
         if (m_behaviour) {
+            // The widget holds the one reference; shutdown or destruction releases it.
+            m_behaviour->makeCounted();
             m_behaviour->setApplication(application());
             m_behaviour->attach(this);
         }
