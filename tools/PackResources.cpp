@@ -44,7 +44,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s [--swapped] OUTPUT.prs FOLDER [FOLDER...]\n", argv[0]);
         return 2;
     }
-    std::string output = argv[first];
+    // epiFile takes relative paths from the program's folder; a command line means the current one.
+    std::string output = fs::absolute(argv[first]).string();
     std::map<std::string, fs::path> sources;
     for (int i = first + 1; i < argc; ++i) {
         fs::path root = argv[i];
