@@ -44,8 +44,10 @@ void epiApplication::registerKind(epiCode kind, Creator creator)
 epiResources* epiApplication::resources()
 {
     if (!m_resources) {
-        m_resources = new epiResources;
-        m_resources->setApplication(nullptr);
+        // Made through the factory so that an application can give its own resources class.
+        m_resources = dynamic_cast<epiResources*>(createObject(kFamilyApplication, epiFourCC("Rsrc"), 0));
+        if (!m_resources)
+            m_resources = new epiResources;
         m_resources->init();
     }
     return m_resources;

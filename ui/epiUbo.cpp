@@ -83,12 +83,10 @@ void epiUbo::setApplication(epiApplication* application)
 
 void epiUbo::setFrame(const epiRect& frame)
 {
-    bool changed = !(frame == m_frame);
     m_frame = frame;
     m_bounds = {0, 0, frame.width(), frame.height()};
     frameChanged();
-    if (changed)
-        notify(epiFourCC("boCh"));
+    notify(epiFourCC("boCh"));
 }
 
 void epiUbo::setOrigin(int32_t x, int32_t y)
