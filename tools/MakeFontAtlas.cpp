@@ -25,12 +25,14 @@ constexpr int kLast = 127;
 constexpr int kVariants = 4;
 constexpr int kMinRowSpacing = 15;
 
-struct Rendered {
+struct Rendered
+{
     int left = 0, top = 0, width = 0, rows = 0;
     std::vector<uint8_t> coverage;
 };
 
-struct Glyph {
+struct Glyph
+{
     double advance = 0;
     Rendered variants[kVariants];
 };
@@ -56,8 +58,8 @@ int main(int argc, char** argv)
 
     FT_Library library;
     FT_Face face;
-    if (FT_Init_FreeType(&library) || FT_New_Face(library, fontFile, 0, &face)
-        || FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixels))) {
+    if (FT_Init_FreeType(&library) || FT_New_Face(library, fontFile, 0, &face) ||
+        FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixels))) {
         std::fprintf(stderr, "zumeli-fontatlas: cannot open %s\n", fontFile);
         return 1;
     }
@@ -84,7 +86,8 @@ int main(int argc, char** argv)
             out.coverage.resize(static_cast<size_t>(out.width) * out.rows);
             for (int y = 0; y < out.rows; ++y)
                 for (int x = 0; x < out.width; ++x)
-                    out.coverage[static_cast<size_t>(y) * out.width + x] = slot->bitmap.buffer[y * slot->bitmap.pitch + x];
+                    out.coverage[static_cast<size_t>(y) * out.width + x] =
+                        slot->bitmap.buffer[y * slot->bitmap.pitch + x];
         }
     }
     FT_Done_Face(face);
@@ -119,12 +122,15 @@ int main(int argc, char** argv)
         std::snprintf(line, sizeof line, format, values...);
         xml += line;
     };
-    add("<epi>\r\n<version>4</version>\r\n<signature>fontmatrix</signature>\r\n<content>\r\n<version>1</version>\r\n");
-    add("<systemfont><name>%s</name><size>%d</size><bold>%d</bold><italic>0</italic><antialias>1</antialias></systemfont>\r\n",
+    add("<epi>\r\n<version>4</version>\r\n<signature>fontmatrix</signature>\r\n<content>\r\n<version>1</"
+        "version>\r\n");
+    add("<systemfont><name>%s</name><size>%d</size><bold>%d</bold><italic>0</italic><antialias>1</"
+        "antialias></systemfont>\r\n",
         family.c_str(), pixels, bold);
-    add("<gliphsdisplacements>\r\n<gliphcodestart>%d</gliphcodestart>\r\n<gliphcodeend>%d</gliphcodeend>\r\n", kFirst,
-        kLast);
-    add("<inpixeloffsets>%d</inpixeloffsets>\r\n<gliphboxwidth>%d</gliphboxwidth>\r\n<gliphboxheight>%d</gliphboxheight>\r\n",
+    add("<gliphsdisplacements>\r\n<gliphcodestart>%d</gliphcodestart>\r\n<gliphcodeend>%d</gliphcodeend>\r\n",
+        kFirst, kLast);
+    add("<inpixeloffsets>%d</inpixeloffsets>\r\n<gliphboxwidth>%d</gliphboxwidth>\r\n<gliphboxheight>%d</"
+        "gliphboxheight>\r\n",
         kVariants, cellWidth, rowSpacing);
     add("<elemscount>%d</elemscount>\r\n<elems>\r\n", static_cast<int>(glyphs.size()));
     for (int c = kFirst; c <= kLast; ++c) {
@@ -142,8 +148,10 @@ int main(int argc, char** argv)
                     atlas.setPixel(left + x, top + y, epiArgb(255, value, value, value));
                 }
             // The reader takes right and bottom 2 pixels larger than written.
-            add("<offset><index>%d</index><value>%.2f</value><boxpos>%d,%d</boxpos><copyarea>%d,%d,%d,%d</copyarea></offset>\r\n",
-                v, static_cast<double>(v) / kVariants, penX, penY, left, top, left + r.width - 2, top + r.rows - 2);
+            add("<offset><index>%d</index><value>%.2f</value><boxpos>%d,%d</boxpos><copyarea>%d,%d,%d,%d</"
+                "copyarea></offset>\r\n",
+                v, static_cast<double>(v) / kVariants, penX, penY, left, top, left + r.width - 2,
+                top + r.rows - 2);
         }
         add("</gliph>\r\n");
     }

@@ -14,7 +14,8 @@ namespace {
 constexpr double kRate = 44100.0;
 constexpr double kPi = 3.14159265358979323846;
 
-struct Note {
+struct Note
+{
     double start;     // seconds
     double frequency; // Hz
     double length;    // seconds until the tone has faded
@@ -33,8 +34,8 @@ void addNote(std::vector<double>& samples, const Note& note)
         double attack = std::min(1.0, t / 0.005);
         double fade = std::exp(-5.0 * t / note.length);
         double tail = 1.0 - static_cast<double>(i) / count; // reaches exactly 0 at the end
-        double wave = std::sin(2 * kPi * note.frequency * t) + 0.3 * std::sin(4 * kPi * note.frequency * t)
-                      + 0.1 * std::sin(6 * kPi * note.frequency * t);
+        double wave = std::sin(2 * kPi * note.frequency * t) + 0.3 * std::sin(4 * kPi * note.frequency * t) +
+                      0.1 * std::sin(6 * kPi * note.frequency * t);
         samples[first + i] += note.level * attack * fade * tail * wave / 1.4;
     }
 }

@@ -54,8 +54,8 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "zumeli-pack: %s is not a folder\n", argv[i]);
             return 1;
         }
-        for (auto it = fs::recursive_directory_iterator(root, error); it != fs::recursive_directory_iterator();
-             it.increment(error)) {
+        for (auto it = fs::recursive_directory_iterator(root, error);
+             it != fs::recursive_directory_iterator(); it.increment(error)) {
             if (error)
                 break;
             if (!it->is_regular_file())
@@ -87,8 +87,8 @@ int main(int argc, char** argv)
     // Written beside the target and renamed, so a failed run never leaves half a pack.
     std::string temporary = output + ".tmp";
     epiFile out;
-    if (!out.open(epiPath(temporary.c_str()), epiFile::kReadWrite | epiFile::kDeleteFirst)
-        || !epiResourcePack::write(out, files, swapped)) {
+    if (!out.open(epiPath(temporary.c_str()), epiFile::kReadWrite | epiFile::kDeleteFirst) ||
+        !epiResourcePack::write(out, files, swapped)) {
         std::fprintf(stderr, "zumeli-pack: cannot write %s\n", temporary.c_str());
         return 1;
     }

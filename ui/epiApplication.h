@@ -10,7 +10,8 @@ class epiResources;
 
 // The part of the application object that the toolkit core needs: the object factory, the
 // resources and deferred destruction. The window system's application builds on it.
-class epiApplication : public epiObject {
+class epiApplication : public epiObject
+{
 public:
     static constexpr epiCode kFamilyUi = epiFourCC("GrUi");
     static constexpr epiCode kFamilyApplication = epiFourCC("Appl");

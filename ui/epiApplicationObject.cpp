@@ -10,6 +10,4 @@ void epiApplicationObject::lastReleased()
         delete this;
 }
 
-void epiApplicationObject::notified(epiCode, epiUbo*, intptr_t)
-{
-}
+void epiApplicationObject::notified(epiCode, epiUbo*, intptr_t) {}

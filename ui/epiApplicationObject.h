@@ -10,7 +10,8 @@ class epiUbo;
 // Base of everything an application owns. When its last reference goes, an object that belongs
 // to an application is handed to it for deferred destruction (so an object can release itself
 // from inside its own event handler); one without an application deletes itself.
-class epiApplicationObject : public epiObject {
+class epiApplicationObject : public epiObject
+{
 public:
     epiCode typeCode() const override { return epiFourCC("oApp"); }
     void lastReleased() override;

@@ -51,7 +51,8 @@ bool epiAtomsFile::readAtom(epiCode tag, void* buffer, uint32_t length)
     uint32_t size, reserved;
     bool ok = readHeader(found, size, reserved) && found == tag;
     if (ok) {
-        uint64_t available = m_stream->size() > m_stream->position() ? m_stream->size() - m_stream->position() : 0;
+        uint64_t available =
+            m_stream->size() > m_stream->position() ? m_stream->size() - m_stream->position() : 0;
         ok = size <= available;
     }
     if (!ok) {
@@ -94,8 +95,8 @@ bool epiAtomsFile::locateAtom(epiCode tag, uint64_t* offset, uint32_t* size)
     uint64_t start = m_stream->position();
     epiCode found;
     uint32_t payload, reserved;
-    if (!readHeader(found, payload, reserved) || found != tag || m_stream->position() > m_stream->size()
-        || payload > m_stream->size() - m_stream->position()) {
+    if (!readHeader(found, payload, reserved) || found != tag || m_stream->position() > m_stream->size() ||
+        payload > m_stream->size() - m_stream->position()) {
         m_stream->seek(static_cast<int64_t>(start), epiStream::kStart);
         return false;
     }

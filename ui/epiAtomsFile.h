@@ -7,7 +7,8 @@
 // are written in this machine's byte order; a file of the other order is recognised by its
 // byte-swapped first tag and read with every tag and size swapped. Every size is checked against
 // the bytes the stream holds before it is used.
-class epiAtomsFile : public epiObject {
+class epiAtomsFile : public epiObject
+{
 public:
     static constexpr uint32_t kHeaderSize = 12;
 

@@ -46,7 +46,8 @@ uint32_t coverageBlend(uint32_t dst, float c, uint32_t colour)
 bool epiBitmap::create(int32_t width, int32_t height)
 {
     // The area cap keeps a damaged image header from asking for gigabytes.
-    if (width < 0 || height < 0 || width > kMaxSide || height > kMaxSide || int64_t{width} * height > kMaxArea)
+    if (width < 0 || height < 0 || width > kMaxSide || height > kMaxSide ||
+        int64_t{width} * height > kMaxArea)
         return false;
     m_width = width;
     m_height = height;
@@ -103,7 +104,8 @@ void epiBitmap::blendFrom(const epiBitmap& from, const epiRect& source, epiPoint
     }
 }
 
-void epiBitmap::drawScaled(const epiBitmap& from, const epiRect& source, const epiRect& destination, const epiRect& clip)
+void epiBitmap::drawScaled(const epiBitmap& from, const epiRect& source, const epiRect& destination,
+                           const epiRect& clip)
 {
     epiRect src = source.intersection(from.bounds());
     if (src.isEmpty() || destination.isEmpty())
@@ -122,8 +124,10 @@ void epiBitmap::drawScaled(const epiBitmap& from, const epiRect& source, const e
             int32_t x0 = static_cast<int32_t>(fx);
             int32_t x1 = std::min(x0 + 1, src.width() - 1);
             float wx = fx - x0;
-            uint32_t p00 = from.pixel(src.left + x0, src.top + y0), p10 = from.pixel(src.left + x1, src.top + y0);
-            uint32_t p01 = from.pixel(src.left + x0, src.top + y1), p11 = from.pixel(src.left + x1, src.top + y1);
+            uint32_t p00 = from.pixel(src.left + x0, src.top + y0),
+                     p10 = from.pixel(src.left + x1, src.top + y0);
+            uint32_t p01 = from.pixel(src.left + x0, src.top + y1),
+                     p11 = from.pixel(src.left + x1, src.top + y1);
             uint32_t value = 0;
             for (int shift = 0; shift < 32; shift += 8) {
                 float top = channel(p00, shift) * (1 - wx) + channel(p10, shift) * wx;
@@ -161,8 +165,8 @@ void epiBitmap::blendCoverage(const epiBitmap& from, const epiRect& source, epiP
     }
 }
 
-void epiBitmap::blendMask(const uint8_t* mask, int32_t maskWidth, int32_t maskHeight, int32_t stride, epiPoint at,
-                          const epiRect& clip, uint32_t colour)
+void epiBitmap::blendMask(const uint8_t* mask, int32_t maskWidth, int32_t maskHeight, int32_t stride,
+                          epiPoint at, const epiRect& clip, uint32_t colour)
 {
     epiRect target = epiRect::fromSize(at.x, at.y, maskWidth, maskHeight);
     epiRect visible = target.intersection(bounds()).intersection(clip);

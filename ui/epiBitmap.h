@@ -9,7 +9,8 @@
 // A 32-bit bitmap in memory: rows top to bottom, each pixel 0xAARRGGBB in a uint32_t (the same
 // layout as a Cairo ARGB32 surface), colours not premultiplied by alpha. Every drawing operation
 // clips to the destination's bounds and to the clip rectangle it is given.
-class epiBitmap : public epiObject {
+class epiBitmap : public epiObject
+{
 public:
     epiBitmap() = default;
     epiBitmap(int32_t width, int32_t height) { create(width, height); }
@@ -26,7 +27,10 @@ public:
     void setHasAlpha(bool alpha) { m_hasAlpha = alpha; }
 
     uint32_t pixel(int32_t x, int32_t y) const { return m_pixels[static_cast<size_t>(y) * m_width + x]; }
-    void setPixel(int32_t x, int32_t y, uint32_t argb) { m_pixels[static_cast<size_t>(y) * m_width + x] = argb; }
+    void setPixel(int32_t x, int32_t y, uint32_t argb)
+    {
+        m_pixels[static_cast<size_t>(y) * m_width + x] = argb;
+    }
     uint32_t* row(int32_t y) { return m_pixels.data() + static_cast<size_t>(y) * m_width; }
     const uint32_t* row(int32_t y) const { return m_pixels.data() + static_cast<size_t>(y) * m_width; }
     uint32_t* pixels() { return m_pixels.data(); }
@@ -40,13 +44,15 @@ public:
     void blendFrom(const epiBitmap& from, const epiRect& source, epiPoint at, const epiRect& clip);
     // Draws `source` of `from` scaled into `destination` (bilinear), blended by alpha when the
     // source has alpha, copied opaque otherwise.
-    void drawScaled(const epiBitmap& from, const epiRect& source, const epiRect& destination, const epiRect& clip);
+    void drawScaled(const epiBitmap& from, const epiRect& source, const epiRect& destination,
+                    const epiRect& clip);
     // Draws a face the way bitmap widgets do: same size as `destination` copies or blends (by
     // hasAlpha), another size scales.
     void drawImage(const epiBitmap& from, const epiRect& destination, const epiRect& clip);
     // The text mode ('blen'): the red component of `from` is the coverage c of `colour`
     // (0xAARRGGBB); each destination colour becomes dest × (1 − c) + colour × c, alpha 255.
-    void blendCoverage(const epiBitmap& from, const epiRect& source, epiPoint at, const epiRect& clip, uint32_t colour);
+    void blendCoverage(const epiBitmap& from, const epiRect& source, epiPoint at, const epiRect& clip,
+                       uint32_t colour);
     // The same with an 8-bit coverage mask of `maskWidth` × `maskHeight` (stride in bytes).
     void blendMask(const uint8_t* mask, int32_t maskWidth, int32_t maskHeight, int32_t stride, epiPoint at,
                    const epiRect& clip, uint32_t colour);

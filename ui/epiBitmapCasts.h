@@ -8,14 +8,16 @@
 #include <vector>
 
 // A bitmap shared through the cache, with its resource name and the number of its users.
-class epiBitmapCast : public epiBitmap {
+class epiBitmapCast : public epiBitmap
+{
 public:
     epiText name;
     int useCount = 0;
 };
 
 // The cache of bitmaps by resource name. It owns the bitmaps; they live until shutdown().
-class epiBitmapCasts : public epiApplicationObject {
+class epiBitmapCasts : public epiApplicationObject
+{
 public:
     epiBitmapCast* find(const epiText& name);
     epiBitmapCast* add(std::unique_ptr<epiBitmapCast> bitmap);

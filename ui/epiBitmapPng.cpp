@@ -17,8 +17,9 @@ bool decodeInto(png_image& image, epiBitmap& bitmap, const uint8_t* bytes, size_
     // Pixels in memory as B, G, R, A: a little-endian 0xAARRGGBB word.
     image.format = PNG_FORMAT_BGRA;
     epiBitmap decoded;
-    if (image.width > 16384 || image.height > 16384 || uint64_t{image.width} * image.height > (uint64_t{1} << 24)
-        || !decoded.create(static_cast<int32_t>(image.width), static_cast<int32_t>(image.height))) {
+    if (image.width > 16384 || image.height > 16384 ||
+        uint64_t{image.width} * image.height > (uint64_t{1} << 24) ||
+        !decoded.create(static_cast<int32_t>(image.width), static_cast<int32_t>(image.height))) {
         png_image_free(&image);
         return false;
     }

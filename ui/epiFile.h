@@ -8,7 +8,8 @@
 // A native file. Open flags: kRead; kReadWrite opens an existing file or creates it, with
 // kDeleteFirst removing the file first and kMustExist refusing to create it. Closing sets the
 // file's end at the current position when it was opened for writing.
-class epiFile : public epiStream {
+class epiFile : public epiStream
+{
 public:
     static constexpr int kRead = 1;
     static constexpr int kReadWrite = 2;

@@ -8,7 +8,8 @@ class epiResources;
 // A font named by a four-character code. Alignment flags: bit 0 centred in the rectangle, bit 1
 // right-aligned, neither left-aligned; the text box's top is the rectangle's top. Colours are
 // 0xAARRGGBB.
-class epiFont : public epiObject {
+class epiFont : public epiObject
+{
 public:
     static constexpr int kCentred = 1;
     static constexpr int kRight = 2;

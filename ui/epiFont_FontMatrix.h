@@ -6,15 +6,18 @@
 
 // A glyph atlas with sub-pixel positioned variants of each glyph, described by
 // "fontmatrix_<code>.xml" and drawn from "fontmatrix_<code>.png" (the red component is coverage).
-class epiFont_FontMatrix : public epiFont {
+class epiFont_FontMatrix : public epiFont
+{
 public:
     static constexpr int kMaxVariants = 16;
 
-    struct Variant {
+    struct Variant
+    {
         epiRect copyArea; // right and bottom already 2 larger than written
         epiPoint cell;
     };
-    struct Glyph {
+    struct Glyph
+    {
         float advance = 0;
         std::array<Variant, kMaxVariants> variants{};
     };
@@ -24,8 +27,8 @@ public:
     void readDescription(const epiText& xml);
     void setAtlas(const epiBitmap& atlas) { m_atlas = atlas; }
 
-    void drawToBitmap(epiBitmap& bitmap, int flags, const epiRect& rect, const epiRect& clip, const epiText& text,
-                      uint32_t colour) override;
+    void drawToBitmap(epiBitmap& bitmap, int flags, const epiRect& rect, const epiRect& clip,
+                      const epiText& text, uint32_t colour) override;
     // 1 + the sum of (advance + spacing + 0.5) over the bytes, truncated.
     int measure(const epiText& text) override;
 

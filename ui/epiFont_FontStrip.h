@@ -7,13 +7,14 @@
 // Glyphs cut from one image strip "fontstrip_<code>.png": the row two above the bottom marks the
 // glyph boundaries (runs of marker pixels, those with the top bit of the pixel value set), and the
 // glyphs of character codes 0, 1, 2, ... follow one another.
-class epiFont_FontStrip : public epiFont {
+class epiFont_FontStrip : public epiFont
+{
 public:
     bool load(epiResources& resources, epiCode code) override;
     // Cuts the glyphs from a strip already in memory; false when it is too small to hold any.
     bool readStrip(const epiBitmap& strip);
-    void drawToBitmap(epiBitmap& bitmap, int flags, const epiRect& rect, const epiRect& clip, const epiText& text,
-                      uint32_t colour) override;
+    void drawToBitmap(epiBitmap& bitmap, int flags, const epiRect& rect, const epiRect& clip,
+                      const epiText& text, uint32_t colour) override;
     int measure(const epiText& text) override;
 
     void setFixedPitch(int pixels) { m_fixedPitch = pixels; }

@@ -5,7 +5,8 @@
 // A platform font described by "fontsystem_<code>.xml": the values of `allplatforms`, replaced
 // by those present in `win32` (the block this build reads; `macho` is for another platform).
 // Drawn by Pango and Cairo into the bitmap's memory; "Arial" resolves through fontconfig.
-class epiFont_FontSystem : public epiFont {
+class epiFont_FontSystem : public epiFont
+{
 public:
     epiFont_FontSystem();
     ~epiFont_FontSystem() override;
@@ -13,8 +14,8 @@ public:
     bool load(epiResources& resources, epiCode code) override;
     // Reads the description alone.
     void readDescription(const epiText& xml);
-    void drawToBitmap(epiBitmap& bitmap, int flags, const epiRect& rect, const epiRect& clip, const epiText& text,
-                      uint32_t colour) override;
+    void drawToBitmap(epiBitmap& bitmap, int flags, const epiRect& rect, const epiRect& clip,
+                      const epiText& text, uint32_t colour) override;
     int measure(const epiText& text) override;
 
     const epiText& family() const { return m_family; }

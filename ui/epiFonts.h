@@ -8,7 +8,8 @@
 
 // The font list: each code is resolved once, to a strip, a matrix or a system font (tried in
 // that order), or to nothing; the result is remembered either way.
-class epiFonts : public epiApplicationObject {
+class epiFonts : public epiApplicationObject
+{
 public:
     explicit epiFonts(epiResources* resources = nullptr) : m_resources(resources) {}
 
@@ -23,7 +24,8 @@ public:
     int searches() const { return m_searches; }
 
 private:
-    struct Entry {
+    struct Entry
+    {
         epiCode code;
         std::unique_ptr<epiFont> font;
     };

@@ -5,7 +5,8 @@
 
 // The raw-data resources linked into the program, by identifier. The resource pack built from
 // resources/ registers itself here as identifier 22000 when its library is linked in.
-class epiNativeResources {
+class epiNativeResources
+{
 public:
     static void add(int identifier, const uint8_t* bytes, size_t size);
     // False when nothing was registered under that identifier.

@@ -8,7 +8,8 @@
 // living on the stack, release() never destroys it. makeCounted() turns it into a counted object
 // with count 1; whoever holds a counted object retains it and releases it when done, and the last
 // release hands it to lastReleased() (plain objects delete themselves there).
-class epiObject {
+class epiObject
+{
 public:
     static constexpr int32_t kNotCounted = -1000000;
 

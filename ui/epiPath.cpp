@@ -152,12 +152,20 @@ void epiPath::setSpecialFolder(epiCode code, bool create)
 {
     std::string folder;
     switch (code) {
-    case epiFourCC("sApp"): folder = "/usr/bin/"; break;
-    case epiFourCC("sRot"): folder = "/"; break;
+    case epiFourCC("sApp"):
+        folder = "/usr/bin/";
+        break;
+    case epiFourCC("sRot"):
+        folder = "/";
+        break;
     case epiFourCC("uAps"):
-    case epiFourCC("uPrf"): folder = Zumeli::Platform::appDataFolder(); break;
+    case epiFourCC("uPrf"):
+        folder = Zumeli::Platform::appDataFolder();
+        break;
     case epiFourCC("uDoc"):
-    case epiFourCC("uHom"): folder = Zumeli::Platform::documentsFolder(); break;
+    case epiFourCC("uHom"):
+        folder = Zumeli::Platform::documentsFolder();
+        break;
     case epiFourCC("uDes"): {
         const char* desktop = std::getenv("XDG_DESKTOP_DIR");
         const char* home = std::getenv("HOME");
@@ -169,7 +177,8 @@ void epiPath::setSpecialFolder(epiCode code, bool create)
             return;
         break;
     }
-    default: return;
+    default:
+        return;
     }
     if (folder.empty())
         return;

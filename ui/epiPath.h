@@ -5,7 +5,8 @@
 // A path in the toolkit's internal form: "/" separates the parts, an absolute path begins with
 // "/". On Linux that is also the file system's own form; the drive-letter mapping of fromNative
 // and toNative (C:\dir\file <-> /Volumes/C/dir/file) is kept for paths written by other systems.
-class epiPath : public epiText {
+class epiPath : public epiText
+{
 public:
     using epiText::epiText;
     epiPath(const epiText& text) : epiText(text) {}

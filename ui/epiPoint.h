@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-class epiPoint : public epiObject {
+class epiPoint : public epiObject
+{
 public:
     epiPoint() = default;
     epiPoint(int32_t x, int32_t y) : x(x), y(y) {}

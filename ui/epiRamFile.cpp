@@ -53,7 +53,9 @@ bool epiRamFile::write(const void* buffer, size_t count)
 
 bool epiRamFile::seek(int64_t offset, Origin origin)
 {
-    int64_t base = origin == kStart ? 0 : origin == kCurrent ? static_cast<int64_t>(m_position) : static_cast<int64_t>(size());
+    int64_t base = origin == kStart     ? 0
+                   : origin == kCurrent ? static_cast<int64_t>(m_position)
+                                        : static_cast<int64_t>(size());
     int64_t target = base + offset;
     if (target < 0)
         return false;

@@ -6,7 +6,8 @@
 
 // A file in memory: either a growable block it owns, or a block it adopts without owning or
 // copying it (read-only; the block must outlive the file).
-class epiRamFile : public epiStream {
+class epiRamFile : public epiStream
+{
 public:
     epiRamFile() = default;
 

@@ -14,15 +14,24 @@ epiPoint epiRect::referencePoint(int index) const
     int32_t middleX = left + width() / 2;
     int32_t middleY = top + height() / 2;
     switch (index) {
-    case 1: return {right, top};
-    case 2: return {right, bottom};
-    case 3: return {left, bottom};
-    case 4: return {middleX, top};
-    case 5: return {right, middleY};
-    case 6: return {middleX, bottom};
-    case 7: return {left, middleY};
-    case 8: return {middleX, middleY};
-    default: return {left, top};
+    case 1:
+        return {right, top};
+    case 2:
+        return {right, bottom};
+    case 3:
+        return {left, bottom};
+    case 4:
+        return {middleX, top};
+    case 5:
+        return {right, middleY};
+    case 6:
+        return {middleX, bottom};
+    case 7:
+        return {left, middleY};
+    case 8:
+        return {middleX, middleY};
+    default:
+        return {left, top};
     }
 }
 

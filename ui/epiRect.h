@@ -3,11 +3,18 @@
 #include "ui/epiPoint.h"
 
 // Left, top, right, bottom; right and bottom lie just outside the rectangle.
-class epiRect : public epiObject {
+class epiRect : public epiObject
+{
 public:
     epiRect() = default;
-    epiRect(int32_t left, int32_t top, int32_t right, int32_t bottom) : left(left), top(top), right(right), bottom(bottom) {}
-    static epiRect fromSize(int32_t x, int32_t y, int32_t width, int32_t height) { return {x, y, x + width, y + height}; }
+    epiRect(int32_t left, int32_t top, int32_t right, int32_t bottom)
+        : left(left), top(top), right(right), bottom(bottom)
+    {
+    }
+    static epiRect fromSize(int32_t x, int32_t y, int32_t width, int32_t height)
+    {
+        return {x, y, x + width, y + height};
+    }
 
     void set(int32_t l, int32_t t, int32_t r, int32_t b) { left = l, top = t, right = r, bottom = b; }
     int32_t width() const { return right - left; }

@@ -20,8 +20,8 @@ std::string_view withoutLeadingSlash(std::string_view path)
 
 // Names of the files below `folder`, relative to it, sorted so a listing does not depend on the
 // file system's order.
-void collect(const std::string& folder, const std::string& relative, bool recursive, std::vector<std::string>& names,
-             int depth)
+void collect(const std::string& folder, const std::string& relative, bool recursive,
+             std::vector<std::string>& names, int depth)
 {
     DIR* dir = opendir((folder + relative).c_str());
     if (!dir || depth > 16) {
@@ -115,17 +115,28 @@ bool epiResMediaFiles::exists(const epiText& path)
 epiText epiResMediaFiles::folderPrefix(epiCode folderCode)
 {
     switch (folderCode) {
-    case epiFourCC("auxr"): return "aux/";
-    case epiFourCC("fnts"): return "fonts/";
-    case epiFourCC("gltx"): return "textures/";
-    case epiFourCC("imag"): return "images/";
-    case epiFourCC("laya"): return "layouts/";
-    case epiFourCC("lnks"): return "links/";
-    case epiFourCC("mdls"): return "models/";
-    case epiFourCC("menu"): return "menus/";
-    case epiFourCC("scrp"): return "scripts/";
-    case epiFourCC("text"): return "texts/";
-    default: return "";
+    case epiFourCC("auxr"):
+        return "aux/";
+    case epiFourCC("fnts"):
+        return "fonts/";
+    case epiFourCC("gltx"):
+        return "textures/";
+    case epiFourCC("imag"):
+        return "images/";
+    case epiFourCC("laya"):
+        return "layouts/";
+    case epiFourCC("lnks"):
+        return "links/";
+    case epiFourCC("mdls"):
+        return "models/";
+    case epiFourCC("menu"):
+        return "menus/";
+    case epiFourCC("scrp"):
+        return "scripts/";
+    case epiFourCC("text"):
+        return "texts/";
+    default:
+        return "";
     }
 }
 

@@ -8,7 +8,8 @@ class epiRamFile;
 // A resource set in a folder on disk ("Name.frs" holding the marker file "epi.frs"); the base of
 // the pack sets, which override the file operations. Paths inside a set are relative to its root
 // ("layouts/about.xml"); a leading "/" is allowed.
-class epiResMediaFiles : public epiApplicationObject {
+class epiResMediaFiles : public epiApplicationObject
+{
 public:
     virtual bool openIdentifier(int identifier);
     virtual bool openPath(const epiPath& path);

@@ -3,7 +3,8 @@
 #include "ui/epiResMediaPack.h"
 
 // The pack linked into the program (epiNativeResources), read in place without a copy.
-class epiResMediaNativePack : public epiResMediaPack {
+class epiResMediaNativePack : public epiResMediaPack
+{
 public:
     static constexpr int kDefaultIdentifier = 22000;
 

@@ -4,7 +4,8 @@
 #include "ui/epiResourcePack.h"
 
 // A resource set in a pack file on disk ("Name.prs"). Packs have no native paths.
-class epiResMediaPack : public epiResMediaFiles {
+class epiResMediaPack : public epiResMediaFiles
+{
 public:
     bool openPath(const epiPath& path) override;
     void close() override;

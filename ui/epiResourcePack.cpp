@@ -17,8 +17,8 @@ bool epiResourcePack::open(std::unique_ptr<epiStream> stream)
         return false;
     m_atoms.setStream(stream.get());
     uint32_t version = 0, count = 0;
-    if (!m_atoms.openExisting() || !m_atoms.readValue(epiFourCC("eRpk"), version) || version != kPackVersion
-        || !m_atoms.readValue(epiFourCC("sCnt"), count)) {
+    if (!m_atoms.openExisting() || !m_atoms.readValue(epiFourCC("eRpk"), version) ||
+        version != kPackVersion || !m_atoms.readValue(epiFourCC("sCnt"), count)) {
         m_atoms.setStream(nullptr);
         return false;
     }
@@ -34,8 +34,8 @@ bool epiResourcePack::open(std::unique_ptr<epiStream> stream)
             return false;
         }
         entry.resize(nameSize);
-        if (!m_atoms.readAtom(epiFourCC("Name"), entry.data(), nameSize)
-            || !m_atoms.readValue(epiFourCC("Size"), declaredSize)) {
+        if (!m_atoms.readAtom(epiFourCC("Name"), entry.data(), nameSize) ||
+            !m_atoms.readValue(epiFourCC("Size"), declaredSize)) {
             m_atoms.setStream(nullptr);
             return false;
         }
@@ -84,18 +84,19 @@ bool epiResourcePack::read(const fileElem& entry, epiRamFile& target)
     return true;
 }
 
-bool epiResourcePack::write(epiStream& out, const std::vector<std::pair<std::string, std::vector<uint8_t>>>& files,
+bool epiResourcePack::write(epiStream& out,
+                            const std::vector<std::pair<std::string, std::vector<uint8_t>>>& files,
                             bool swapped)
 {
     epiAtomsFile atoms(&out);
-    if (!atoms.createNew(swapped) || !atoms.writeValue(epiFourCC("eRpk"), kPackVersion)
-        || !atoms.writeValue(epiFourCC("sCnt"), static_cast<uint32_t>(files.size())))
+    if (!atoms.createNew(swapped) || !atoms.writeValue(epiFourCC("eRpk"), kPackVersion) ||
+        !atoms.writeValue(epiFourCC("sCnt"), static_cast<uint32_t>(files.size())))
         return false;
     for (const auto& [path, bytes] : files) {
         std::string name = path.starts_with('/') ? path : "/" + path;
-        if (!atoms.writeAtom(epiFourCC("Name"), name.data(), static_cast<uint32_t>(name.size()))
-            || !atoms.writeValue(epiFourCC("Size"), static_cast<uint32_t>(bytes.size()))
-            || !atoms.writeAtom(epiFourCC("Data"), bytes.data(), static_cast<uint32_t>(bytes.size())))
+        if (!atoms.writeAtom(epiFourCC("Name"), name.data(), static_cast<uint32_t>(name.size())) ||
+            !atoms.writeValue(epiFourCC("Size"), static_cast<uint32_t>(bytes.size())) ||
+            !atoms.writeAtom(epiFourCC("Data"), bytes.data(), static_cast<uint32_t>(bytes.size())))
             return false;
     }
     return atoms.writeValue(epiFourCC("Rend"), 0);

@@ -11,7 +11,8 @@
 class epiRamFile;
 
 // One file of a pack: its path ("/layouts/about.xml") and where its bytes lie in the atoms file.
-class fileElem : public epiPath {
+class fileElem : public epiPath
+{
 public:
     uint64_t dataOffset = 0;
     uint32_t dataSize = 0;
@@ -20,7 +21,8 @@ public:
 // A resource pack inside an atoms file: 'eRpk' (version 1), 'sCnt' (file count), then for each
 // file 'Name', 'Size' and 'Data', and 'Rend'. Only the entry table is read at open; the bytes stay
 // in the stream and are read on demand. The pack owns the stream it is given.
-class epiResourcePack : public epiObject {
+class epiResourcePack : public epiObject
+{
 public:
     epiResourcePack() = default;
     epiResourcePack(const epiResourcePack&) = delete;

@@ -5,9 +5,7 @@
 #include "ui/epiResMediaNativePack.h"
 #include "ui/epiXmlChunk.h"
 
-epiResources::epiResources() : m_fonts(std::make_unique<epiFonts>(this))
-{
-}
+epiResources::epiResources() : m_fonts(std::make_unique<epiFonts>(this)) {}
 
 epiResources::~epiResources()
 {
@@ -169,13 +167,14 @@ bool epiResources::loadImage(const epiText& name, epiCode folderCode, epiBitmap&
         if (!bitmap.loadPng(native.str()))
             return false;
         epiPath companionPath;
-        hasCompanion = nativePath(companionName, folderCode, companionPath) && companion.loadPng(companionPath.str());
+        hasCompanion =
+            nativePath(companionName, folderCode, companionPath) && companion.loadPng(companionPath.str());
     } else {
         epiRamFile bytes, companionBytes;
         if (!readResource(name, folderCode, bytes) || !bitmap.decodePng(bytes.data(), bytes.size()))
             return false;
-        hasCompanion = readResource(companionName, folderCode, companionBytes)
-                       && companion.decodePng(companionBytes.data(), companionBytes.size());
+        hasCompanion = readResource(companionName, folderCode, companionBytes) &&
+                       companion.decodePng(companionBytes.data(), companionBytes.size());
     }
     if (hasCompanion)
         bitmap.applyAlphaMask(companion);

@@ -13,7 +13,8 @@ class epiResMediaFiles;
 // The application's resource set: one media set (the pack linked into the program, a pack file
 // or a folder) with the documents, images, fonts and sounds of the user interface, the bitmap
 // cache and the font list.
-class epiResources : public epiApplicationObject {
+class epiResources : public epiApplicationObject
+{
 public:
     static constexpr epiCode kAux = epiFourCC("auxr");
     static constexpr epiCode kFonts = epiFourCC("fnts");

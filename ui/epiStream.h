@@ -7,9 +7,15 @@
 
 // The common shape of the toolkit's files: a native file or a block of memory. Reads and writes
 // succeed only when the whole count was transferred.
-class epiStream : public epiObject {
+class epiStream : public epiObject
+{
 public:
-    enum Origin { kStart = 0, kCurrent = 1, kEnd = 2 };
+    enum Origin
+    {
+        kStart = 0,
+        kCurrent = 1,
+        kEnd = 2
+    };
 
     virtual bool read(void* buffer, size_t count) = 0;
     virtual bool write(const void* buffer, size_t count) = 0;

@@ -8,7 +8,8 @@
 
 // The toolkit's UTF-8 byte string. Comparisons are exact byte comparisons; numbers follow the C
 // atol/atof rules (leading blanks, sign, digits up to the first other character, 0 when none).
-class epiText : public epiObject {
+class epiText : public epiObject
+{
 public:
     epiText() = default;
     epiText(const char* text) : m_bytes(text ? text : "") {}

@@ -3,7 +3,8 @@
 #include "ui/epiPath.h"
 
 // A text read from or written to a file whole.
-class epiTextFile : public epiText {
+class epiTextFile : public epiText
+{
 public:
     using epiText::epiText;
 

@@ -219,13 +219,26 @@ void epiUbo::shutdown()
 void epiUbo::setAttribute(epiCode code, int32_t value)
 {
     switch (code) {
-    case epiFourCC("exhm"): m_exhm = value != 0; break;
-    case epiFourCC("fagr"): m_group = value; break;
-    case epiFourCC("fain"): m_groupIndex = value; break;
-    case epiFourCC("mgTL"): setTopLeftAnchor(value - 1); break;
-    case epiFourCC("mgBR"): setBottomRightAnchor(value - 1); break;
-    case epiFourCC("visi"): setVisible(value != 0, false); break;
-    default: break;
+    case epiFourCC("exhm"):
+        m_exhm = value != 0;
+        break;
+    case epiFourCC("fagr"):
+        m_group = value;
+        break;
+    case epiFourCC("fain"):
+        m_groupIndex = value;
+        break;
+    case epiFourCC("mgTL"):
+        setTopLeftAnchor(value - 1);
+        break;
+    case epiFourCC("mgBR"):
+        setBottomRightAnchor(value - 1);
+        break;
+    case epiFourCC("visi"):
+        setVisible(value != 0, false);
+        break;
+    default:
+        break;
     }
     if (m_behaviour)
         m_behaviour->receiveAttribute(code, value);
@@ -249,11 +262,20 @@ void epiUbo::setAttributeText(epiCode code, const epiText& value)
 bool epiUbo::getAttribute(epiCode code, epiText& value) const
 {
     switch (code) {
-    case epiFourCC("fagr"): value.format("%d", m_group); return true;
-    case epiFourCC("fain"): value.format("%d", m_groupIndex); return true;
-    case epiFourCC("visi"): value.format("%d", m_visible ? 1 : 0); return true;
-    case epiFourCC("text"): value.assign(m_text); return true;
-    default: return false;
+    case epiFourCC("fagr"):
+        value.format("%d", m_group);
+        return true;
+    case epiFourCC("fain"):
+        value.format("%d", m_groupIndex);
+        return true;
+    case epiFourCC("visi"):
+        value.format("%d", m_visible ? 1 : 0);
+        return true;
+    case epiFourCC("text"):
+        value.assign(m_text);
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -283,9 +305,7 @@ void epiUbo::draw(epiBitmap& target, epiPoint origin, const epiRect& rect)
     }
 }
 
-void epiUbo::drawSelf(epiBitmap&, epiPoint, const epiRect&)
-{
-}
+void epiUbo::drawSelf(epiBitmap&, epiPoint, const epiRect&) {}
 
 void epiUbo::invalidate(const epiRect& rect)
 {
@@ -477,8 +497,8 @@ epiResources* epiUbo::resources() const
 
 epiUbo* epiUbo::createChild(epiCode kind, epiCode code)
 {
-    epiObject* made = application() ? application()->createObject(epiApplication::kFamilyUi, kind, code)
-                                    : nullptr;
+    epiObject* made =
+        application() ? application()->createObject(epiApplication::kFamilyUi, kind, code) : nullptr;
     if (!application()) {
         // Without an application only plain objects can be made.
         made = new epiUbo;

@@ -19,7 +19,8 @@ class epiUiBehaviour;
 // are made counted first). shutdown() takes the object out of its parent and releases that
 // reference; destroying a parent shuts its remaining children down. Objects on the stack or
 // embedded in others stay not counted and are never destroyed by release().
-class epiUbo : public epiApplicationObject {
+class epiUbo : public epiApplicationObject
+{
 public:
     epiUbo();
     ~epiUbo() override;
@@ -136,7 +137,8 @@ protected:
     virtual void quitApplication() {}
 
 private:
-    struct ObserverLink {
+    struct ObserverLink
+    {
         epiApplicationObject* observer;
         epiCode filter;
     };

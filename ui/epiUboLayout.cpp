@@ -15,7 +15,8 @@ namespace {
 constexpr size_t kMaxLayoutDepth = 16;
 std::vector<std::string> g_documentsInProgress;
 
-class DocumentGuard {
+class DocumentGuard
+{
 public:
     explicit DocumentGuard(const epiText& fileName)
     {

@@ -8,7 +8,8 @@ class epiUbo;
 
 // The input logic of a widget, created by the widget's class at init. The base class takes
 // nothing and consumes no event; the widget family derives the buttons, check boxes and draggers.
-class epiUiBehaviour : public epiApplicationObject {
+class epiUiBehaviour : public epiApplicationObject
+{
 public:
     virtual void attach(epiUbo* widget) { m_widget = widget; }
     epiUbo* widget() const { return m_widget; }

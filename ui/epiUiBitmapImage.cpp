@@ -17,20 +17,28 @@ bool epiUiBitmapImage::acceptsParent(epiCode type) const
     case epiFourCC("iBco"):
     case epiFourCC("iCon"):
     case epiFourCC("iCos"):
-    case epiFourCC("iBde"): return true;
-    default: return false;
+    case epiFourCC("iBde"):
+        return true;
+    default:
+        return false;
     }
 }
 
 int epiUiBitmapImage::faceSlot(epiCode code)
 {
     switch (code) {
-    case epiFourCC("irOf"): return 0;
-    case epiFourCC("ipOf"): return 1;
-    case epiFourCC("irOn"): return 2;
-    case epiFourCC("ipOn"): return 3;
-    case epiFourCC("irDi"): return 4;
-    default: return -1;
+    case epiFourCC("irOf"):
+        return 0;
+    case epiFourCC("ipOf"):
+        return 1;
+    case epiFourCC("irOn"):
+        return 2;
+    case epiFourCC("ipOn"):
+        return 3;
+    case epiFourCC("irDi"):
+        return 4;
+    default:
+        return -1;
     }
 }
 

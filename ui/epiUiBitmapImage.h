@@ -8,7 +8,8 @@ class epiBitmap;
 // 'irOf' released-off, 'ipOf' pressed-off, 'irOn' released-on, 'ipOn' pressed-on, 'irDi'
 // released-disabled; the image shows the released-off face. Faces are shared through the bitmap
 // cache and given back to it when the widget goes.
-class epiUiBitmapImage : public epiUbo {
+class epiUiBitmapImage : public epiUbo
+{
 public:
     static constexpr epiCode kKind = epiFourCC("iBim");
     static constexpr int kFaces = 5;

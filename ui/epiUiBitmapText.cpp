@@ -17,9 +17,16 @@ uint32_t epiUiBitmapText::parseColour(const epiText& value)
 void epiUiBitmapText::setAttributeText(epiCode code, const epiText& value)
 {
     switch (code) {
-    case epiFourCC("teFo"): m_font = value.toCode(); invalidate(); return;
-    case epiFourCC("teCl"): m_colour = parseColour(value); invalidate(); return;
-    default: epiUbo::setAttributeText(code, value);
+    case epiFourCC("teFo"):
+        m_font = value.toCode();
+        invalidate();
+        return;
+    case epiFourCC("teCl"):
+        m_colour = parseColour(value);
+        invalidate();
+        return;
+    default:
+        epiUbo::setAttributeText(code, value);
     }
 }
 

@@ -5,7 +5,8 @@
 // A widget that draws its text with a font of the resources ('iBst'): font 'teFo' (a font code
 // such as "AN12" or "sr12"), colour 'teCl' ("red,green,blue"), alignment 'txAl' (the font's
 // alignment flags); 'Clik' is stored.
-class epiUiBitmapText : public epiUbo {
+class epiUiBitmapText : public epiUbo
+{
 public:
     static constexpr epiCode kKind = epiFourCC("iBst");
 

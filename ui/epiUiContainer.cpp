@@ -9,8 +9,10 @@ bool epiUiContainer::acceptsParent(epiCode type) const
     case epiFourCC("iCon"):
     case epiFourCC("iCos"):
     case epiFourCC("iBde"):
-    case epiFourCC("ubob"): return true;
-    default: return false;
+    case epiFourCC("ubob"):
+        return true;
+    default:
+        return false;
     }
 }
 

@@ -4,7 +4,8 @@
 
 // A plain container ('iCon'): its children come from the layout document named by 'chil',
 // built when the container is created, or at once when it has already been shown.
-class epiUiContainer : public epiUbo {
+class epiUiContainer : public epiUbo
+{
 public:
     static constexpr epiCode kKind = epiFourCC("iCon");
 

@@ -8,7 +8,8 @@
 // parse). It owns nothing: the text it was made from must outlive it. The reader is lenient and
 // bounded: it never reads outside the text, skips declarations, comments and CDATA sections, and
 // a missing closing tag ends the element at the end of its parent.
-class epiXmlChunk : public epiObject {
+class epiXmlChunk : public epiObject
+{
 public:
     epiXmlChunk() = default;
     explicit epiXmlChunk(std::string_view content) : m_content(content), m_valid(true) {}
@@ -25,8 +26,7 @@ public:
     epiText text() const;
 
     // Calls `visit(name, element)` for each child element in order, until it returns false.
-    template <typename Visit>
-    void forEachChild(Visit visit) const
+    template <typename Visit> void forEachChild(Visit visit) const
     {
         size_t position = 0;
         std::string_view name;
@@ -46,7 +46,8 @@ private:
 };
 
 // Yields the children of one name, one after another.
-class epiXmlChunkEnumerator : public epiObject {
+class epiXmlChunkEnumerator : public epiObject
+{
 public:
     epiXmlChunkEnumerator() = default;
     epiXmlChunkEnumerator(const epiXmlChunk& parent, std::string_view name) { set(parent, name); }

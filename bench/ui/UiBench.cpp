@@ -21,14 +21,17 @@ const std::vector<uint8_t>& programSizedPack()
         std::vector<std::pair<std::string, std::vector<uint8_t>>> files;
         for (int i = 0; i < 62; ++i) {
             std::string name = "w" + std::to_string(1000 + i).substr(1);
-            std::string layout = "<epi><version>4</version><signature>layout</signature><content><version>1</version>"
-                                 "<kind>ubob</kind><name>" + name + "</name><size>400,300</size><itemslist>";
+            std::string layout =
+                "<epi><version>4</version><signature>layout</signature><content><version>1</version>"
+                "<kind>ubob</kind><name>" +
+                name + "</name><size>400,300</size><itemslist>";
             for (int item = 0; item < 30; ++item)
                 layout += "<item><kind>iBbt</kind><name>b" + std::to_string(100 + item) +
                           "</name><position>0,0</position><size>10,10</size><attributes><attribute><name>irOf"
                           "</name><value>x.png</value></attribute></attributes></item>";
             layout += "</itemslist></content></epi>";
-            files.emplace_back("/layouts/" + name + ".xml", std::vector<uint8_t>(layout.begin(), layout.end()));
+            files.emplace_back("/layouts/" + name + ".xml",
+                               std::vector<uint8_t>(layout.begin(), layout.end()));
         }
         for (int i = 0; files.size() < 273; ++i)
             files.emplace_back("/images/image" + std::to_string(i) + ".png", std::vector<uint8_t>(16000, 7));
@@ -70,16 +73,17 @@ epiFont_FontMatrix& matrixFont()
 {
     static epiFont_FontMatrix font = [] {
         epiFont_FontMatrix made;
-        std::string xml = "<epi><content><gliphsdisplacements><gliphcodestart>32</gliphcodestart><gliphcodeend>127"
-                          "</gliphcodeend><inpixeloffsets>4</inpixeloffsets><gliphboxheight>15</gliphboxheight><elems>";
+        std::string xml =
+            "<epi><content><gliphsdisplacements><gliphcodestart>32</gliphcodestart><gliphcodeend>127"
+            "</gliphcodeend><inpixeloffsets>4</inpixeloffsets><gliphboxheight>15</gliphboxheight><elems>";
         for (int c = 32; c < 128; ++c) {
             int x = (c - 32) * 12;
             xml += "<gliph><code>" + std::to_string(c) + "</code><advance>6.3</advance>";
             for (int v = 0; v < 4; ++v)
                 xml += "<offset><index>" + std::to_string(v) + "</index><boxpos>" + std::to_string(x) + "," +
                        std::to_string(v * 15) + "</boxpos><copyarea>" + std::to_string(x + 1) + "," +
-                       std::to_string(v * 15 + 2) + "," + std::to_string(x + 6) + "," + std::to_string(v * 15 + 10) +
-                       "</copyarea></offset>";
+                       std::to_string(v * 15 + 2) + "," + std::to_string(x + 6) + "," +
+                       std::to_string(v * 15 + 10) + "</copyarea></offset>";
             xml += "</gliph>";
         }
         xml += "</elems></gliphsdisplacements></content></epi>";
@@ -97,8 +101,8 @@ void MatrixTextDraw(benchmark::State& state)
     epiBitmap canvas(400, 40);
     epiFont_FontMatrix& font = matrixFont();
     for (auto _ : state)
-        font.drawToBitmap(canvas, epiFont::kCentred, {0, 0, 400, 40}, canvas.bounds(), "Channel 10.00 - 12 people",
-                          epiArgb(255, 20, 20, 20));
+        font.drawToBitmap(canvas, epiFont::kCentred, {0, 0, 400, 40}, canvas.bounds(),
+                          "Channel 10.00 - 12 people", epiArgb(255, 20, 20, 20));
 }
 BENCHMARK(MatrixTextDraw);
 
@@ -106,7 +110,8 @@ void SystemTextDraw(benchmark::State& state)
 {
     epiBitmap canvas(400, 40);
     epiFont_FontSystem font;
-    font.readDescription("<epi><content><allplatforms><family>Arial</family><size>12</size></allplatforms></content></epi>");
+    font.readDescription(
+        "<epi><content><allplatforms><family>Arial</family><size>12</size></allplatforms></content></epi>");
     for (auto _ : state)
         font.drawToBitmap(canvas, 0, {0, 0, 400, 40}, canvas.bounds(), "Channel 10.00 - 12 people",
                           epiArgb(255, 20, 20, 20));

@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             uint64_t offset = 0;
             atoms.peekAtom(epiFourCC("eRpk"), &payload);
             atoms.readAtom(epiFourCC("eRpk"), buffer, sizeof buffer);
-            while (atoms.locateAtom(epiFourCC("Data"), &offset, &payload) || atoms.readAtom(epiFourCC("Name"), buffer, 4)) {
+            while (atoms.locateAtom(epiFourCC("Data"), &offset, &payload) ||
+                   atoms.readAtom(epiFourCC("Name"), buffer, 4)) {
             }
         }
     }

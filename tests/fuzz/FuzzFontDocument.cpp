@@ -18,8 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     epiBitmap canvas(40, 20);
     const char* text = "Ab 0\xE9~";
     matrix.drawToBitmap(canvas, 0, canvas.bounds(), canvas.bounds(), text, epiArgb(255, 0, 0, 0));
-    matrix.drawToBitmap(canvas, epiFont::kCentred, canvas.bounds(), {5, 5, 30, 15}, text, epiArgb(255, 0, 0, 0));
-    matrix.drawToBitmap(canvas, epiFont::kRight, canvas.bounds(), canvas.bounds(), text, epiArgb(255, 0, 0, 0));
+    matrix.drawToBitmap(canvas, epiFont::kCentred, canvas.bounds(), {5, 5, 30, 15}, text,
+                        epiArgb(255, 0, 0, 0));
+    matrix.drawToBitmap(canvas, epiFont::kRight, canvas.bounds(), canvas.bounds(), text,
+                        epiArgb(255, 0, 0, 0));
     matrix.measure(text);
 
     epiFont_FontSystem system;

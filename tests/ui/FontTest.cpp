@@ -21,7 +21,8 @@ std::string generatedFile(const std::string& relative)
 
 // A matrix font of 4 variants whose glyph 'A' (advance 2.5) is a 1×1 dot in every row, 2 pixels
 // right of its cell, and 'B' (advance 1.1) a 1×1 dot at its cell's left; rows are 15 pixels apart.
-const char* kTinyMatrix = R"(<epi><version>4</version><signature>fontmatrix</signature><content><version>1</version>
+const char* kTinyMatrix =
+    R"(<epi><version>4</version><signature>fontmatrix</signature><content><version>1</version>
 <gliphsdisplacements><gliphcodestart>65</gliphcodestart><gliphcodeend>66</gliphcodeend>
 <inpixeloffsets>4</inpixeloffsets><gliphboxwidth>8</gliphboxwidth><gliphboxheight>15</gliphboxheight>
 <elems>
@@ -57,8 +58,8 @@ TEST(MatrixFont, MeasureAddsHalfAPixelPerCharacter)
 {
     epiFont_FontMatrix font = tinyMatrix();
     EXPECT_EQ(font.measure(""), 1);
-    EXPECT_EQ(font.measure("A"), 4);    // 1 + 3.0
-    EXPECT_EQ(font.measure("AB"), 5);   // 1 + 3.0 + 1.6 = 5.6
+    EXPECT_EQ(font.measure("A"), 4);     // 1 + 3.0
+    EXPECT_EQ(font.measure("AB"), 5);    // 1 + 3.0 + 1.6 = 5.6
     EXPECT_EQ(font.measure("A\xE9"), 4); // outside the atlas: only the half pixel, 4.5
     EXPECT_EQ(font.variantCount(), 4);
     EXPECT_EQ(font.cellHeight(), 15);
@@ -67,7 +68,8 @@ TEST(MatrixFont, MeasureAddsHalfAPixelPerCharacter)
 TEST(MatrixFont, PenFractionSelectsTheVariant)
 {
     epiFont_FontMatrix font = tinyMatrix();
-    struct Case {
+    struct Case
+    {
         float pen;
         int variant;
     } cases[] = {{10.0f, 0}, {10.24f, 0}, {10.25f, 1}, {10.6f, 2}, {10.99f, 3}, {-0.5f, 2}};
@@ -89,7 +91,8 @@ TEST(MatrixFont, DrawsEachGlyphFromItsVariantWithTheCoverageBlend)
     epiBitmap shifted(20, 10);
     shifted.fill(shifted.bounds(), epiArgb(0, 100, 100, 100));
     // Centred in (0..13): width 4, pen = 0 + 6 - 2 = 4; right-aligned: 13 - 4 - 1 = 8.
-    font.drawToBitmap(shifted, epiFont::kCentred, {0, 0, 13, 10}, shifted.bounds(), "A", epiArgb(255, 0, 0, 0));
+    font.drawToBitmap(shifted, epiFont::kCentred, {0, 0, 13, 10}, shifted.bounds(), "A",
+                      epiArgb(255, 0, 0, 0));
     EXPECT_EQ(shifted.pixel(6, 3), epiArgb(255, 0, 0, 0));
     font.drawToBitmap(shifted, epiFont::kRight, {0, 0, 13, 10}, shifted.bounds(), "A", epiArgb(255, 0, 0, 0));
     EXPECT_EQ(shifted.pixel(10, 3), epiArgb(255, 0, 0, 0));
@@ -160,7 +163,8 @@ TEST(SystemFont, ThisPlatformsValuesReplaceTheCommonOnes)
 TEST(SystemFont, DrawsInsideTheClipAndAligns)
 {
     epiFont_FontSystem font;
-    font.readDescription("<epi><content><allplatforms><family>Arial</family><size>12</size></allplatforms></content></epi>");
+    font.readDescription(
+        "<epi><content><allplatforms><family>Arial</family><size>12</size></allplatforms></content></epi>");
     auto inkColumns = [](const epiBitmap& bitmap) {
         int first = bitmap.width(), last = -1;
         for (int y = 0; y < bitmap.height(); ++y)
@@ -190,10 +194,11 @@ TEST(SystemFont, DrawsInsideTheClipAndAligns)
 
 TEST(Fonts, CodesResolveOnceThroughTheResources)
 {
-    LinkedTestPack pack({{"/fonts/fontsystem_sr12.xml", readFileBytes(sourceFile("resources/fonts/fontsystem_sr12.xml"))},
-                         {"/fonts/fontsystem_sb12.xml", readFileBytes(sourceFile("resources/fonts/fontsystem_sb12.xml"))},
-                         {"/fonts/fontmatrix_AN12.xml", readFileBytes(generatedFile("fonts/fontmatrix_AN12.xml"))},
-                         {"/fonts/fontmatrix_AN12.png", readFileBytes(generatedFile("fonts/fontmatrix_AN12.png"))}});
+    LinkedTestPack pack(
+        {{"/fonts/fontsystem_sr12.xml", readFileBytes(sourceFile("resources/fonts/fontsystem_sr12.xml"))},
+         {"/fonts/fontsystem_sb12.xml", readFileBytes(sourceFile("resources/fonts/fontsystem_sb12.xml"))},
+         {"/fonts/fontmatrix_AN12.xml", readFileBytes(generatedFile("fonts/fontmatrix_AN12.xml"))},
+         {"/fonts/fontmatrix_AN12.png", readFileBytes(generatedFile("fonts/fontmatrix_AN12.png"))}});
     epiResources resources;
     resources.init();
     ASSERT_TRUE(resources.openNativePack(pack.identifier()));

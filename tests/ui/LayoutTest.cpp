@@ -20,33 +20,36 @@ std::string attribute(const std::string& name, const std::string& value)
 
 const std::string kMain = layoutDocument(
     "main",
-    "<text>Main window</text><position>0,0</position><size>400,320</size><attributes>" + attribute("Clsa", "1")
-        + "</attributes><itemslist>"
-        + item("iBim", "logo", "<text></text><position>8,251</position><size>380,60</size><attributes>"
-                                   + attribute("visi", "1") + attribute("fagr", "2") + attribute("fagr", "7")
-                                   + attribute("mgTL", "3") + "</attributes>")
-        + item("zzzz", "odd_", "<position>1,2</position><size>3,4</size>")
-        + item("iBmp", "bmap", "<position>1,2</position><size>3,4</size>")
-        + item("iCon", "pane", "<text>  Pane\r\n  text </text><position>10,10</position><size>100,50</size><attributes>"
-                                   + attribute("visi", "1") + attribute("chil", "presetbutton.xml") + "</attributes>")
-        + item("iBst", "twin", "<position>0,0</position><size>5,5</size><text>first</text>")
-        + item("iBst", "twin", "<position>0,0</position><size>5,5</size><text>second</text>")
-        + item("iBst", "rela", "<relativeposition>3,4</relativeposition><size>5,5</size>")
-        + item("iCon", "loop", "<attributes>" + attribute("chil", "loop.xml") + "</attributes>")
-        + "</itemslist>");
+    "<text>Main window</text><position>0,0</position><size>400,320</size><attributes>" +
+        attribute("Clsa", "1") + "</attributes><itemslist>" +
+        item("iBim", "logo",
+             "<text></text><position>8,251</position><size>380,60</size><attributes>" +
+                 attribute("visi", "1") + attribute("fagr", "2") + attribute("fagr", "7") +
+                 attribute("mgTL", "3") + "</attributes>") +
+        item("zzzz", "odd_", "<position>1,2</position><size>3,4</size>") +
+        item("iBmp", "bmap", "<position>1,2</position><size>3,4</size>") +
+        item("iCon", "pane",
+             "<text>  Pane\r\n  text </text><position>10,10</position><size>100,50</size><attributes>" +
+                 attribute("visi", "1") + attribute("chil", "presetbutton.xml") + "</attributes>") +
+        item("iBst", "twin", "<position>0,0</position><size>5,5</size><text>first</text>") +
+        item("iBst", "twin", "<position>0,0</position><size>5,5</size><text>second</text>") +
+        item("iBst", "rela", "<relativeposition>3,4</relativeposition><size>5,5</size>") +
+        item("iCon", "loop", "<attributes>" + attribute("chil", "loop.xml") + "</attributes>") +
+        "</itemslist>");
 
 const std::string kPreset = layoutDocument(
-    "____", "<text>Zumeli alpha</text><position>50,60</position><size>79,47</size><attributes>" + attribute("visi", "0")
-                + attribute("Clsa", "1") + "</attributes><itemslist>"
-                + item("iBst", "butt", "<position>0,0</position><size>79,47</size><text>10.00</text>")
-                + item("iBst", "name", "<position>0,30</position><size>79,17</size>") + "</itemslist>");
+    "____", "<text>Zumeli alpha</text><position>50,60</position><size>79,47</size><attributes>" +
+                attribute("visi", "0") + attribute("Clsa", "1") + "</attributes><itemslist>" +
+                item("iBst", "butt", "<position>0,0</position><size>79,47</size><text>10.00</text>") +
+                item("iBst", "name", "<position>0,30</position><size>79,17</size>") + "</itemslist>");
 
-const std::string kLoop = layoutDocument("____", "<size>10,10</size><itemslist>"
-                                                     + item("iCon", "self", "<attributes>" + attribute("chil", "loop.xml")
-                                                            + "</attributes>")
-                                                     + "</itemslist>");
+const std::string kLoop = layoutDocument(
+    "____", "<size>10,10</size><itemslist>" +
+                item("iCon", "self", "<attributes>" + attribute("chil", "loop.xml") + "</attributes>") +
+                "</itemslist>");
 
-class Layouts : public ::testing::Test {
+class Layouts : public ::testing::Test
+{
 protected:
     void SetUp() override
     {

@@ -7,7 +7,8 @@
 namespace {
 
 // Counts its own destruction.
-class Tracked : public epiObject {
+class Tracked : public epiObject
+{
 public:
     explicit Tracked(int& destroyed) : m_destroyed(destroyed) {}
     ~Tracked() override { ++m_destroyed; }
@@ -17,13 +18,18 @@ private:
 };
 
 // Records what it receives.
-class Probe : public epiUbo {
+class Probe : public epiUbo
+{
 public:
-    explicit Probe(std::vector<std::string>* log = nullptr, bool captures = false) : m_log(log), m_captures(captures) {}
+    explicit Probe(std::vector<std::string>* log = nullptr, bool captures = false)
+        : m_log(log), m_captures(captures)
+    {
+    }
     bool mouseDown(const epiPoint& point) override
     {
         if (m_log)
-            m_log->push_back(epiCodeToText(code()) + " down " + std::to_string(point.x) + "," + std::to_string(point.y));
+            m_log->push_back(epiCodeToText(code()) + " down " + std::to_string(point.x) + "," +
+                             std::to_string(point.y));
         if (m_captures)
             captureMouse();
         return true;
@@ -31,7 +37,8 @@ public:
     bool mouseUp(const epiPoint& point) override
     {
         if (m_log)
-            m_log->push_back(epiCodeToText(code()) + " up " + std::to_string(point.x) + "," + std::to_string(point.y));
+            m_log->push_back(epiCodeToText(code()) + " up " + std::to_string(point.x) + "," +
+                             std::to_string(point.y));
         releaseMouse();
         return true;
     }
@@ -41,13 +48,15 @@ private:
     bool m_captures;
 };
 
-class Observer : public epiApplicationObject {
+class Observer : public epiApplicationObject
+{
 public:
     void notified(epiCode code, epiUbo*, intptr_t value) override { seen.push_back({code, value}); }
     std::vector<std::pair<epiCode, intptr_t>> seen;
 };
 
-Probe* addProbe(epiUbo& parent, epiCode code, epiRect frame, std::vector<std::string>* log, bool captures = false)
+Probe* addProbe(epiUbo& parent, epiCode code, epiRect frame, std::vector<std::string>* log,
+                bool captures = false)
 {
     auto* child = new Probe(log, captures);
     child->makeCounted();
@@ -84,7 +93,8 @@ TEST(Object, ReferenceCounting)
 
 TEST(Object, ApplicationObjectsAreDestroyedLater)
 {
-    struct Owned : epiApplicationObject {
+    struct Owned : epiApplicationObject
+    {
         explicit Owned(int& destroyed) : destroyed(destroyed) {}
         ~Owned() override { ++destroyed; }
         int& destroyed;
@@ -153,7 +163,7 @@ TEST(Ubo, AnchorsFollowTheParent)
     corner->setAttributeText(epiFourCC("mgTL"), "3"); // to the parent's bottom-right corner
     stretch->setAttributeText(epiFourCC("mgTL"), "1");
     stretch->setAttributeText(epiFourCC("mgBR"), "3");
-    fixed->setAttributeText(epiFourCC("mgTL"), "");   // no anchor
+    fixed->setAttributeText(epiFourCC("mgTL"), ""); // no anchor
     parent.setFrame({0, 0, 110, 60});
     parent.relayout();
     EXPECT_EQ(corner->frame(), epiRect(90, 40, 100, 50));
@@ -230,11 +240,14 @@ TEST(Ubo, NotificationsAndKeyTargets)
     object.close();
     object.keyDown(68); // links dropped at close
 
-    std::vector<std::pair<epiCode, intptr_t>> expectedAll = {
-        {epiFourCC("uCrt"), 0}, {epiFourCC("boCh"), 0}, {epiFourCC("kedo"), 65}, {epiFourCC("keup"), 67},
-        {epiFourCC("uDsr"), 0}};
+    std::vector<std::pair<epiCode, intptr_t>> expectedAll = {{epiFourCC("uCrt"), 0},
+                                                             {epiFourCC("boCh"), 0},
+                                                             {epiFourCC("kedo"), 65},
+                                                             {epiFourCC("keup"), 67},
+                                                             {epiFourCC("uDsr"), 0}};
     EXPECT_EQ(all.seen, expectedAll);
-    std::vector<std::pair<epiCode, intptr_t>> expectedKeys = {{epiFourCC("kedo"), 65}, {epiFourCC("kedo"), 66}};
+    std::vector<std::pair<epiCode, intptr_t>> expectedKeys = {{epiFourCC("kedo"), 65},
+                                                              {epiFourCC("kedo"), 66}};
     EXPECT_EQ(keys.seen, expectedKeys);
 }
 
@@ -264,7 +277,8 @@ TEST(Ubo, VisibilityChangeMarksTheParentDirty)
 
 TEST(Ubo, BehaviourTakesAttributesAndEventsFirst)
 {
-    struct Behaviour : epiUiBehaviour {
+    struct Behaviour : epiUiBehaviour
+    {
         bool receiveAttributeText(epiCode code, const epiText& value) override
         {
             texts.push_back(epiCodeToText(code) + "=" + value.str());
@@ -277,7 +291,8 @@ TEST(Ubo, BehaviourTakesAttributesAndEventsFirst)
         bool mouseDown(const epiPoint&) override { return true; }
         std::vector<std::string> texts, values;
     };
-    struct Widget : epiUbo {
+    struct Widget : epiUbo
+    {
         Behaviour* made = nullptr;
         epiUiBehaviour* createBehaviour() override { return made = new Behaviour; }
     };

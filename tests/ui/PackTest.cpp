@@ -63,7 +63,8 @@ TEST(AtomsFile, TypedReadsPadCutAndPutBack)
 
 TEST(AtomsFile, HeaderChecks)
 {
-    struct Case {
+    struct Case
+    {
         const char* name;
         uint32_t words[3];
         bool opens;
@@ -147,7 +148,8 @@ TEST(ResourcePack, DamagedPacksAreRefused)
         return bytes;
     };
     // Layout: header 0..11, 'eRpk' 12..27, 'sCnt' 28..43, first 'Name' header at 44.
-    struct Case {
+    struct Case
+    {
         const char* name;
         std::vector<uint8_t> bytes;
     } cases[] = {

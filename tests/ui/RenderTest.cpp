@@ -19,7 +19,8 @@ std::string generatedFile(const std::string& relative)
     return std::string(ZUMELI_GENERATED_RESOURCES) + "/" + relative;
 }
 
-struct Difference {
+struct Difference
+{
     double meanPerChannel = 0;
     double shareOfPixelsOff = 0; // pixels with a channel more than 48 away
 };
@@ -33,7 +34,8 @@ Difference compare(const epiBitmap& a, const epiBitmap& b)
             uint32_t p = a.pixel(x, y), q = b.pixel(x, y);
             int worst = 0;
             for (int shift = 0; shift < 32; shift += 8) {
-                int d = std::abs(static_cast<int>((p >> shift) & 0xFF) - static_cast<int>((q >> shift) & 0xFF));
+                int d =
+                    std::abs(static_cast<int>((p >> shift) & 0xFF) - static_cast<int>((q >> shift) & 0xFF));
                 total += d;
                 worst = std::max(worst, d);
             }
@@ -52,15 +54,16 @@ Difference compare(const epiBitmap& a, const epiBitmap& b)
 // image in fixtures/ (regenerate it with ZUMELI_UPDATE_REFERENCE=1 and look at it).
 TEST(Rendering, LayoutDrawsLikeTheReference)
 {
-    LinkedTestPack pack({{"/epi.frs", readFileBytes(sourceFile("resources/epi.frs"))},
-                         {"/fonts/fontmatrix_AN12.png", readFileBytes(generatedFile("fonts/fontmatrix_AN12.png"))},
-                         {"/fonts/fontmatrix_AN12.xml", readFileBytes(generatedFile("fonts/fontmatrix_AN12.xml"))},
-                         {"/fonts/fontmatrix_AN18.png", readFileBytes(generatedFile("fonts/fontmatrix_AN18.png"))},
-                         {"/fonts/fontmatrix_AN18.xml", readFileBytes(generatedFile("fonts/fontmatrix_AN18.xml"))},
-                         {"/fonts/fontsystem_sb12.xml", readFileBytes(sourceFile("resources/fonts/fontsystem_sb12.xml"))},
-                         {"/fonts/fontsystem_sr12.xml", readFileBytes(sourceFile("resources/fonts/fontsystem_sr12.xml"))},
-                         {"/images/badge.png", readFileBytes(sourceFile("tests/ui/fixtures/badge.png"))},
-                         {"/layouts/render.xml", readFileBytes(sourceFile("tests/ui/fixtures/render.xml"))}});
+    LinkedTestPack pack(
+        {{"/epi.frs", readFileBytes(sourceFile("resources/epi.frs"))},
+         {"/fonts/fontmatrix_AN12.png", readFileBytes(generatedFile("fonts/fontmatrix_AN12.png"))},
+         {"/fonts/fontmatrix_AN12.xml", readFileBytes(generatedFile("fonts/fontmatrix_AN12.xml"))},
+         {"/fonts/fontmatrix_AN18.png", readFileBytes(generatedFile("fonts/fontmatrix_AN18.png"))},
+         {"/fonts/fontmatrix_AN18.xml", readFileBytes(generatedFile("fonts/fontmatrix_AN18.xml"))},
+         {"/fonts/fontsystem_sb12.xml", readFileBytes(sourceFile("resources/fonts/fontsystem_sb12.xml"))},
+         {"/fonts/fontsystem_sr12.xml", readFileBytes(sourceFile("resources/fonts/fontsystem_sr12.xml"))},
+         {"/images/badge.png", readFileBytes(sourceFile("tests/ui/fixtures/badge.png"))},
+         {"/layouts/render.xml", readFileBytes(sourceFile("tests/ui/fixtures/render.xml"))}});
     epiApplication application;
     ASSERT_TRUE(application.resources()->openNativePack(pack.identifier()));
     epiText fileName;

@@ -16,23 +16,30 @@ std::vector<uint8_t> pngOf(int width, int height, uint32_t argb)
 
 TestFiles sampleFiles()
 {
-    return {{"/epi.frs", bytesOf("<epi><version>4</version><signature>epiResourceFile</signature></epi>")},
-            {"/layouts/a_file.xml", bytesOf(layoutDocument("main", "<size>640,480</size>"))},
-            {"/layouts/zz_about_under_another_name.xml", bytesOf(layoutDocument("abou", "<size>300,200</size>"))},
-            {"/layouts/notes.txt", bytesOf("<epi><content><name>abou</name></content></epi>")},
-            // In sorted order, as the packer writes them (a pack lists in file order).
-            {"/images/broken.png", bytesOf("\x89PNG but not")},
-            {"/images/face.png", pngOf(4, 2, epiArgb(255, 10, 20, 30))},
-            {"/images/face_alpha.png", pngOf(4, 2, epiArgb(255, 128, 0, 0))},
-            {"/images/geo/map.png", pngOf(1, 1, epiArgb(255, 0, 0, 0))},
-            {"/images/plain.png", pngOf(2, 2, epiArgb(255, 1, 2, 3))},
-            {"/aux/ZumeliLocalization.xml", bytesOf("<table/>")}};
+    return {
+        {"/epi.frs", bytesOf("<epi><version>4</version><signature>epiResourceFile</signature></epi>")},
+        {"/layouts/a_file.xml", bytesOf(layoutDocument("main", "<size>640,480</size>"))},
+        {"/layouts/zz_about_under_another_name.xml", bytesOf(layoutDocument("abou", "<size>300,200</size>"))},
+        {"/layouts/notes.txt", bytesOf("<epi><content><name>abou</name></content></epi>")},
+        // In sorted order, as the packer writes them (a pack lists in file order).
+        {"/images/broken.png", bytesOf("\x89PNG but not")},
+        {"/images/face.png", pngOf(4, 2, epiArgb(255, 10, 20, 30))},
+        {"/images/face_alpha.png", pngOf(4, 2, epiArgb(255, 128, 0, 0))},
+        {"/images/geo/map.png", pngOf(1, 1, epiArgb(255, 0, 0, 0))},
+        {"/images/plain.png", pngOf(2, 2, epiArgb(255, 1, 2, 3))},
+        {"/aux/ZumeliLocalization.xml", bytesOf("<table/>")}};
 }
 
 // The same checks run against the three kinds of resource set.
-enum class SetKind { Linked, PackFile, Folder };
+enum class SetKind
+{
+    Linked,
+    PackFile,
+    Folder
+};
 
-class ResourceSets : public ::testing::TestWithParam<SetKind> {
+class ResourceSets : public ::testing::TestWithParam<SetKind>
+{
 protected:
     void SetUp() override
     {
@@ -68,7 +75,8 @@ TEST_P(ResourceSets, ReadsByFolderCode)
     EXPECT_EQ(m_resources.resourcePath(epiResources::kLayouts, "about.xml"), "layouts/about.xml");
     EXPECT_EQ(m_resources.resourcePath(epiFourCC("none"), "x"), "x");
     epiPath native;
-    EXPECT_EQ(m_resources.nativePath("face.png", epiResources::kImages, native), GetParam() == SetKind::Folder);
+    EXPECT_EQ(m_resources.nativePath("face.png", epiResources::kImages, native),
+              GetParam() == SetKind::Folder);
 }
 
 TEST_P(ResourceSets, ListingLeavesSubFoldersOutUnlessRecursive)

@@ -59,7 +59,7 @@ TEST(ShippedPack, HoldsTheSoundsAndTheLocalisationTable)
     epiResources resources;
     resources.init();
     ASSERT_TRUE(resources.openNativePack());
-    const char* sounds[] = {"online.raw", "tms.raw", "smile_00.raw", "smile_01.raw", "smile_02.raw",
+    const char* sounds[] = {"online.raw",   "tms.raw",      "smile_00.raw", "smile_01.raw", "smile_02.raw",
                             "smile_03.raw", "smile_04.raw", "smile_05.raw", "smile_06.raw"};
     for (const char* name : sounds) {
         epiRamFile clip;

@@ -35,7 +35,8 @@ inline std::vector<uint8_t> packBytes(const TestFiles& files, bool swapped = fal
 }
 
 // A pack registered as a linked-in resource for the fixture's lifetime.
-class LinkedTestPack {
+class LinkedTestPack
+{
 public:
     LinkedTestPack(const TestFiles& files, int identifier = 31000, bool swapped = false)
         : m_bytes(packBytes(files, swapped)), m_identifier(identifier)
@@ -52,7 +53,8 @@ private:
 };
 
 // A scratch folder removed with the fixture.
-class ScratchFolder {
+class ScratchFolder
+{
 public:
     ScratchFolder()
     {
@@ -69,7 +71,8 @@ public:
     {
         std::filesystem::path file = std::filesystem::path(m_path) / relative;
         std::filesystem::create_directories(file.parent_path());
-        std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        std::ofstream(file, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     }
     void writeAll(const std::string& prefix, const TestFiles& files) const
     {
@@ -83,6 +86,7 @@ private:
 
 inline std::string layoutDocument(const std::string& name, const std::string& body = "")
 {
-    return "<epi><version>4</version><signature>layout</signature><content><version>1</version><kind>ubob</kind><name>"
-           + name + "</name>" + body + "</content></epi>";
+    return "<epi><version>4</version><signature>layout</signature><content><version>1</version><kind>ubob</"
+           "kind><name>" +
+           name + "</name>" + body + "</content></epi>";
 }

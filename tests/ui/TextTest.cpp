@@ -42,7 +42,8 @@ TEST(Text, FieldsAndLines)
 
 TEST(Text, NumbersFollowAtolRules)
 {
-    struct Case {
+    struct Case
+    {
         const char* text;
         int32_t value;
     } cases[] = {{"", 0}, {"  42abc", 42}, {"-17", -17}, {"+5", 5}, {"x9", 0}, {"99999999999", INT32_MAX}};
@@ -112,11 +113,12 @@ TEST(Path, Components)
 TEST(Rect, ReferencePoints)
 {
     epiRect rect(10, 20, 31, 41); // odd sizes: halves round toward zero
-    struct Case {
+    struct Case
+    {
         int index;
         epiPoint point;
-    } cases[] = {{0, {10, 20}}, {1, {31, 20}}, {2, {31, 41}}, {3, {10, 41}}, {4, {20, 20}},
-                 {5, {31, 30}}, {6, {20, 41}}, {7, {10, 30}}, {8, {20, 30}}, {9, {10, 20}}, {-1, {10, 20}}};
+    } cases[] = {{0, {10, 20}}, {1, {31, 20}}, {2, {31, 41}}, {3, {10, 41}}, {4, {20, 20}}, {5, {31, 30}},
+                 {6, {20, 41}}, {7, {10, 30}}, {8, {20, 30}}, {9, {10, 20}}, {-1, {10, 20}}};
     for (const Case& c : cases)
         EXPECT_EQ(rect.referencePoint(c.index), c.point) << c.index;
     epiRect negative(-5, -5, 0, 0);
@@ -167,7 +169,8 @@ TEST(XmlChunk, LineBreaksInsideTextBecomeOneBlank)
 
 TEST(XmlChunk, DamagedDocumentsGiveWhatTheyHold)
 {
-    struct Case {
+    struct Case
+    {
         const char* document;
         const char* name;
     } cases[] = {{"<epi><content><name>ab", "ab"},
