@@ -1,6 +1,7 @@
 #include "ui/epiApplicationObject.h"
 
 #include "ui/epiApplication.h"
+#include "ui/epiUbo.h"
 
 void epiApplicationObject::lastReleased()
 {
@@ -11,3 +12,10 @@ void epiApplicationObject::lastReleased()
 }
 
 void epiApplicationObject::notified(epiCode, epiUbo*, intptr_t) {}
+
+epiApplicationObject::~epiApplicationObject()
+{
+    std::vector<epiUbo*> observed = std::move(m_observed);
+    for (epiUbo* object : observed)
+        object->forgetObserver(this);
+}

@@ -3,6 +3,7 @@
 #include "ui/epiObject.h"
 
 #include <cstdint>
+#include <vector>
 
 class epiApplication;
 class epiUbo;
@@ -22,6 +23,12 @@ public:
     // A notification from an object this one observes.
     virtual void notified(epiCode code, epiUbo* sender, intptr_t value);
 
+    // An observer that goes away leaves the lists of the objects it observed.
+    ~epiApplicationObject() override;
+
 private:
+    friend class epiUbo;
+
     epiApplication* m_application = nullptr;
+    std::vector<epiUbo*> m_observed;
 };

@@ -9,6 +9,7 @@ epiUbo::epiUbo() = default;
 
 epiUbo::~epiUbo()
 {
+    dropObservers();
     while (!m_children.empty())
         m_children.back()->shutdown();
     if (m_parent)
@@ -195,7 +196,7 @@ void epiUbo::show()
 void epiUbo::close()
 {
     notify(epiFourCC("uDsr"));
-    m_observers.clear();
+    dropObservers();
 }
 
 void epiUbo::shutdown()
@@ -468,22 +469,45 @@ bool epiUbo::handleCommand(epiCode code)
 
 void epiUbo::addObserver(epiApplicationObject* observer, epiCode filter)
 {
-    if (observer)
-        m_observers.push_back({observer, filter});
+    if (!observer)
+        return;
+    m_observers.push_back({observer, filter});
+    observer->m_observed.push_back(this);
 }
 
 void epiUbo::removeObserver(epiApplicationObject* observer)
 {
     std::erase_if(m_observers, [observer](const ObserverLink& link) { return link.observer == observer; });
+    if (observer)
+        std::erase(observer->m_observed, this);
+}
+
+void epiUbo::forgetObserver(epiApplicationObject* observer)
+{
+    std::erase_if(m_observers, [observer](const ObserverLink& link) { return link.observer == observer; });
+}
+
+void epiUbo::dropObservers()
+{
+    for (const ObserverLink& link : m_observers)
+        std::erase(link.observer->m_observed, this);
+    m_observers.clear();
 }
 
 void epiUbo::notify(epiCode code, intptr_t value)
 {
-    // Copy: an observer may stop observing from inside its handler.
+    // Copy: an observer may stop observing, or go away, from inside a handler; each one is
+    // checked to be still linked before it is called.
     std::vector<ObserverLink> links = m_observers;
-    for (const ObserverLink& link : links)
-        if (link.filter == 0 || link.filter == code)
+    for (const ObserverLink& link : links) {
+        if (link.filter != 0 && link.filter != code)
+            continue;
+        bool linked = std::any_of(m_observers.begin(), m_observers.end(), [&](const ObserverLink& current) {
+            return current.observer == link.observer && current.filter == link.filter;
+        });
+        if (linked)
             link.observer->notified(code, this, value);
+    }
 }
 
 epiResources* epiUbo::resources() const

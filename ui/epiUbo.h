@@ -114,6 +114,8 @@ public:
     // Notifications: observers with a code filter (0 = every code).
     void addObserver(epiApplicationObject* observer, epiCode filter = 0);
     void removeObserver(epiApplicationObject* observer);
+    // Called by an observer that is being destroyed.
+    void forgetObserver(epiApplicationObject* observer);
     void notify(epiCode code, intptr_t value = 0);
 
     // Services: the resources of the nearest ancestor that has them, else the application's.
@@ -143,6 +145,7 @@ private:
         epiCode filter;
     };
     epiUbo* childUnder(const epiPoint& point) const;
+    void dropObservers();
     void readGeometry(const epiXmlChunk& element);
 
     epiUiBehaviour* m_behaviour = nullptr;

@@ -308,3 +308,40 @@ TEST(Ubo, BehaviourTakesAttributesAndEventsFirst)
     EXPECT_TRUE(widget.mouseDown({1, 1}));
     EXPECT_TRUE(log.empty()); // consumed by the behaviour
 }
+
+TEST(Ubo, ObserversThatGoAwayAreNotCalled)
+{
+    epiUbo object;
+    auto* gone = new Observer;
+    Observer stays;
+    object.addObserver(gone);
+    object.addObserver(&stays);
+    delete gone;
+    object.notify(epiFourCC("test"), 1);
+    ASSERT_EQ(stays.seen.size(), 1u);
+
+    // One observer removing another from inside its handler.
+    struct Remover : epiApplicationObject
+    {
+        epiUbo* object = nullptr;
+        epiApplicationObject* victim = nullptr;
+        void notified(epiCode, epiUbo*, intptr_t) override { object->removeObserver(victim); }
+    };
+    epiUbo other;
+    Remover remover;
+    Observer victim;
+    remover.object = &other;
+    remover.victim = &victim;
+    other.addObserver(&remover);
+    other.addObserver(&victim);
+    other.notify(epiFourCC("test"));
+    EXPECT_TRUE(victim.seen.empty());
+
+    // An observed object that goes first leaves its observer no stale link (the sanitizer build
+    // catches one when the observer is destroyed).
+    Observer lasting;
+    {
+        epiUbo shortLived;
+        shortLived.addObserver(&lasting);
+    }
+}
