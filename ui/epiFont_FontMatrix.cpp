@@ -51,9 +51,11 @@ void epiFont_FontMatrix::readDescription(const epiText& xml)
             epiText area = offset.child("copyarea").text();
             epiText cell = offset.child("boxpos").text();
             Variant& variant = glyph.variants[index];
-            variant.copyArea = {area.field(0, ',').toInt(), area.field(1, ',').toInt(),
-                                area.field(2, ',').toInt() + 2, area.field(3, ',').toInt() + 2};
-            variant.cell = {cell.field(0, ',').toInt(), cell.field(1, ',').toInt()};
+            auto number = [](const epiText& list, int index) {
+                return epiClampCoordinate(list.field(index, ',').toInt());
+            };
+            variant.copyArea = {number(area, 0), number(area, 1), number(area, 2) + 2, number(area, 3) + 2};
+            variant.cell = {number(cell, 0), number(cell, 1)};
         }
     }
 }
@@ -66,10 +68,11 @@ int epiFont_FontMatrix::variantAt(float penX) const
 
 int epiFont_FontMatrix::measure(const epiText& text)
 {
-    float width = 1;
+    double width = 1;
     for (unsigned char c : text.view())
-        width += m_glyphs[c].advance + m_spacing + 0.5f;
-    return static_cast<int>(width);
+        width += m_glyphs[c].advance + m_spacing + 0.5;
+    // Damaged advances on a long text must not overflow the result.
+    return static_cast<int>(std::clamp(width, -1e9, 1e9));
 }
 
 void epiFont_FontMatrix::drawToBitmap(epiBitmap& bitmap, int flags, const epiRect& rect, const epiRect& clip,

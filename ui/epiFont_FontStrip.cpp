@@ -1,5 +1,6 @@
 #include "ui/epiFont_FontStrip.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 bool epiFont_FontStrip::load(epiResources& resources, epiCode code)
@@ -52,10 +53,10 @@ int epiFont_FontStrip::step(unsigned char code) const
 
 int epiFont_FontStrip::measure(const epiText& text)
 {
-    int width = 0;
+    int64_t width = 0;
     for (unsigned char c : text.view())
         width += step(c);
-    return width;
+    return static_cast<int>(std::min<int64_t>(width, 1000000000));
 }
 
 void epiFont_FontStrip::drawToBitmap(epiBitmap& bitmap, int flags, const epiRect& rect, const epiRect& clip,

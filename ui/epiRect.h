@@ -2,6 +2,16 @@
 
 #include "ui/epiPoint.h"
 
+// Coordinates read from documents are kept within ±2^20 so that sums of a few of them (frames,
+// offsets, reference points) never overflow.
+constexpr int32_t kEpiMaxCoordinate = 1 << 20;
+constexpr int32_t epiClampCoordinate(int32_t value)
+{
+    return value < -kEpiMaxCoordinate  ? -kEpiMaxCoordinate
+           : value > kEpiMaxCoordinate ? kEpiMaxCoordinate
+                                       : value;
+}
+
 // Left, top, right, bottom; right and bottom lie just outside the rectangle.
 class epiRect : public epiObject
 {

@@ -152,7 +152,8 @@ bool epiResources::layoutSize(epiCode code, epiRect& size)
     if (sizeElement.isEmpty())
         return false;
     epiText value = sizeElement.text();
-    size = {0, 0, value.field(0, ',').toInt(), value.field(1, ',').toInt()};
+    size = {0, 0, epiClampCoordinate(value.field(0, ',').toInt()),
+            epiClampCoordinate(value.field(1, ',').toInt())};
     return true;
 }
 

@@ -230,10 +230,10 @@ void epiUbo::setAttribute(epiCode code, int32_t value)
         m_groupIndex = value;
         break;
     case epiFourCC("mgTL"):
-        setTopLeftAnchor(value - 1);
+        setTopLeftAnchor(value > 0 ? value - 1 : -1);
         break;
     case epiFourCC("mgBR"):
-        setBottomRightAnchor(value - 1);
+        setBottomRightAnchor(value > 0 ? value - 1 : -1);
         break;
     case epiFourCC("visi"):
         setVisible(value != 0, false);

@@ -43,7 +43,7 @@ private:
 epiPoint readPair(const epiXmlChunk& element)
 {
     epiText value = element.text();
-    return {value.field(0, ',').toInt(), value.field(1, ',').toInt()};
+    return {epiClampCoordinate(value.field(0, ',').toInt()), epiClampCoordinate(value.field(1, ',').toInt())};
 }
 
 } // namespace

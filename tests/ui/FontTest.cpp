@@ -232,3 +232,20 @@ TEST(Fonts, CodesResolveOnceThroughTheResources)
     EXPECT_EQ(fonts.font(epiFourCC("sr12")), system);
     EXPECT_EQ(fonts.searches(), searches + 1);
 }
+
+TEST(MatrixFont, ExtremeNumbersInTheDescriptionStayInRange)
+{
+    epiFont_FontMatrix font;
+    font.readDescription(
+        "<epi><content><gliphsdisplacements><inpixeloffsets>99</inpixeloffsets><elems>"
+        "<gliph><code>65</code><advance>1e30</advance><offset><index>0</index>"
+        "<boxpos>-2147483648,0</boxpos><copyarea>2147483647,0,2147483647,2147483647</copyarea>"
+        "</offset></gliph></elems></gliphsdisplacements></content></epi>");
+    EXPECT_EQ(font.variantCount(), epiFont_FontMatrix::kMaxVariants);
+    EXPECT_EQ(font.glyph('A').variants[0].copyArea.right, kEpiMaxCoordinate + 2);
+    EXPECT_EQ(font.measure(epiText(std::string(5000, 'A'))), 5002501); // advances capped at 1000
+    epiBitmap target(8, 8);
+    font.drawToBitmap(target, epiFont::kCentred, target.bounds(), target.bounds(), "AAAA",
+                      epiArgb(255, 1, 1, 1));
+    EXPECT_EQ(target.pixel(0, 0), 0u);
+}

@@ -178,3 +178,28 @@ TEST_F(Layouts, ShutdownReleasesTheTree)
     EXPECT_EQ(m_root.findChild(epiFourCC("pane")), nullptr);
     m_application.destroyReleased();
 }
+
+TEST(LayoutNumbers, ExtremeValuesAreKeptInRange)
+{
+    const std::string document =
+        layoutDocument("huge", "<size>10,10</size><itemslist>" +
+                                   item("iBst", "big_",
+                                        "<position>2147483647,-2147483648</position><size>2147483647,5</size>"
+                                        "<attributes>" +
+                                            attribute("mgTL", "-2147483648") +
+                                            attribute("mgBR", "2147483647") + "</attributes>") +
+                                   "</itemslist>");
+    LinkedTestPack pack({{"/layouts/huge.xml", bytesOf(document)}}, 31001);
+    epiApplication application;
+    ASSERT_TRUE(application.resources()->openNativePack(pack.identifier()));
+    epiUiContainer root;
+    root.setApplication(&application);
+    ASSERT_TRUE(root.loadLayout("huge.xml"));
+    epiUbo* big = root.findChild(epiFourCC("big_"));
+    ASSERT_NE(big, nullptr);
+    EXPECT_EQ(big->frame(),
+              epiRect(kEpiMaxCoordinate, -kEpiMaxCoordinate, 2 * kEpiMaxCoordinate, -kEpiMaxCoordinate + 5));
+    root.setFrame({0, 0, 20, 20});
+    root.relayout(); // 'mgBR' 2147483647 is an index past the table: the top-left reference point
+    EXPECT_EQ(big->frame().width(), kEpiMaxCoordinate);
+}
