@@ -280,7 +280,7 @@ TEST_F(AudioPath, SoundFilesLoadFromAFolderAtTheDeviceRate)
 
 TEST_F(AudioPath, TheShippedSoundsAreShortAudibleCues)
 {
-    FolderSoundProvider provider(std::string(ZUMELI_SOURCE_DIR) + "/resources/sounds");
+    FolderSoundProvider provider(ZUMELI_GENERATED_AUX); // the clips the resource build makes
     client.setSoundProvider(&provider);
     open(44100);
     for (int32_t i = 0; i < ClientAudio::SoundCount; ++i) {
