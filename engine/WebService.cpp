@@ -27,6 +27,18 @@ void WebService::setAddress(const ServiceAddress& address)
     pathPrefix = address.pathPrefix;
 }
 
+void WebService::adoptLogin(const LoginRecord& login)
+{
+    if (!login.address.isEmpty()) {
+        host = login.address;
+        if (login.port > 0)
+            port = login.port;
+    }
+    if (!login.pathPrefix.isEmpty())
+        pathPrefix = login.pathPrefix;
+    sessionId = login.sessionId;
+}
+
 const Text& WebService::refreshToken()
 {
     // Unsigned, so the product wraps instead of overflowing.

@@ -62,6 +62,10 @@ public:
     Text requestToken;
 
     void setAddress(const ServiceAddress& address);
+    // The session endpoint after a successful login: the reply's address (with its port, when
+    // given) and path prefix replace the endpoint's when they are not empty, and the login's
+    // session becomes this endpoint's.
+    void adoptLogin(const LoginRecord& login);
     // A fresh cache breaker: "%08X" of the product of two successive rand() values. Every
     // builder whose call sends "ur" calls it first.
     const Text& refreshToken();

@@ -95,6 +95,31 @@ TEST(LoginReply, StatusDecidesTheOutcome)
     }
 }
 
+TEST(LoginReply, MovesTheSessionEndpointOnlyWhereTheReplySaysSo)
+{
+    WebService login("service.example", 80, "dev/");
+    WebService session = login;
+    LoginRecord record;
+    ASSERT_EQ(readLoginReply("<status>OK</status><sessionID>S3</sessionID><ip></ip><port>81</port>", record, login),
+              LoginSucceeded);
+    session.adoptLogin(record);
+    EXPECT_EQ(session.host.str(), "service.example");
+    EXPECT_EQ(session.port, 80) << "no address: the port stays too";
+    EXPECT_EQ(session.pathPrefix.str(), "dev/");
+    EXPECT_EQ(session.sessionId.str(), "S3");
+
+    ASSERT_EQ(readLoginReply("<status>OK</status><sessionID>S4</sessionID><ip>10.0.0.2</ip><port>8080</port>"
+                             "<pfx>v2/</pfx>",
+                             record, login),
+              LoginSucceeded);
+    session.adoptLogin(record);
+    EXPECT_EQ(session.host.str(), "10.0.0.2");
+    EXPECT_EQ(session.port, 8080);
+    EXPECT_EQ(session.pathPrefix.str(), "v2/");
+    EXPECT_EQ(session.sessionId.str(), "S4");
+    EXPECT_EQ(login.host.str(), "service.example") << "the login endpoint stays where it is";
+}
+
 namespace {
 
 ChannelElement knownChannel()
