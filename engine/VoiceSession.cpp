@@ -66,7 +66,7 @@ void VoiceSession::connectToChannel()
     m_connection.connect(m_address.c_str(), m_port, m_options, m_connectTimeoutMs);
 }
 
-void VoiceSession::joined(ChannelElement& channel)
+void VoiceSession::dropConnection()
 {
     m_voiceConnected = false;
     m_awaitingHello = false;
@@ -75,6 +75,10 @@ void VoiceSession::joined(ChannelElement& channel)
     resetFloor();
     m_audio.toAudio.post(EngineAudio::DiscardReceived);
     m_audio.toAudio.post(EngineAudio::DiscardReplay);
+}
+
+void VoiceSession::connectTo(ChannelElement& channel)
+{
     setCodec(channel.codec);
     m_present = &channel.presentUsers;
     m_events.setPresent(channel.presentUsers);

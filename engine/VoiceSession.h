@@ -43,8 +43,16 @@ public:
     bool loggedIn() const { return m_loggedIn; }
     void setConnectTimeoutMs(int milliseconds) { m_connectTimeoutMs = milliseconds; }
 
-    // A join succeeded: reset, take the channel's codec and people, connect to its voice server.
-    void joined(ChannelElement& channel);
+    // A join succeeded: drop the old connection, then connect to the channel's voice server.
+    void joined(ChannelElement& channel)
+    {
+        dropConnection();
+        connectTo(channel);
+    }
+    // Closes the connection, resets the floor and tells the audio path to drop what it holds.
+    void dropConnection();
+    // Takes the channel's codec and people and connects to its voice server.
+    void connectTo(ChannelElement& channel);
     // Leaves the session: logout call, connection closed, floor reset, response 2.
     void leave();
 

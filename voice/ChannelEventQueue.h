@@ -24,6 +24,7 @@ public:
     ChannelEventQueue(ResponseMessages& responses, const float* clock);
 
     void setShower(Shower shower) { m_shower = std::move(shower); }
+    void setClock(const float* clock) { m_displayTimer.setTimeSource(clock); }
     void setLocalUser(int32_t user) { m_localUser = user; }
 
     // Queues (user, kind) after applying the kind's rule; an equal event already queued is

@@ -1,0 +1,327 @@
+#include "engine/CommunicationEngine.h"
+#include "engine/EngineCodes.h"
+#include "engine/HandoverRing.h"
+#include "tests/data/TempFolder.h"
+#include "tests/engine/CannedWebService.h"
+#include "tests/voice/LoopbackPeer.h"
+
+#include <gtest/gtest.h>
+#include <random>
+
+using namespace Zumeli;
+
+namespace {
+
+class FakeClient : public IEngineClient {
+public:
+    void setServerClockOffset(long seconds) override { offset = seconds; }
+    void setChannelBounds(int l, int h) override
+    {
+        lowest = l;
+        highest = h;
+    }
+    void setChannelPermission(int p) override { permission = p; }
+    void setLocalizationStamp(const Text& s) override { stamp = s; }
+    bool addServiceMessage(const ServiceMessageData& m) override
+    {
+        service.push_back(m);
+        return true;
+    }
+    void postIncomingMessage(std::unique_ptr<UserMessageData> m) override { incoming.push_back(std::move(m)); }
+    std::unique_ptr<UserMessageData> takeOutgoingMessage() override { return outgoing.take(); }
+    void returnOutgoingMessage(std::unique_ptr<UserMessageData> m) override { returned.push_back(std::move(m)); }
+    std::unique_ptr<UserMessageData> takeReturnedMessage() override { return nullptr; }
+    Text channelPhotoToPost() const override { return photoToPost; }
+    void setChannelPhotoPath(const Text& p) override { photoPath = p; }
+    void setLinkQuality(float q) override { quality = q; }
+    void setCurrentTalker(uint32_t u) override { talker = u; }
+    void showChannelEvent(const ChannelEvent& e) override { events.emplace_back(e.user, e.kind); }
+    bool userUpdatesDisabled() const override { return false; }
+    Text machineId() const override { return "machine-1"; }
+    Text platformText() const override { return "linux"; }
+    Text identityText() const override { return "none:0.0.0.0:x"; }
+    Text language() const override { return "en"; }
+
+    long offset = 0;
+    int lowest = -1, highest = -1, permission = -1;
+    Text stamp, photoToPost, photoPath;
+    std::vector<ServiceMessageData> service;
+    std::vector<std::unique_ptr<UserMessageData>> incoming, returned;
+    HandoverRing<UserMessageData> outgoing { 10 };
+    float quality = -1;
+    uint32_t talker = 0;
+    std::vector<std::pair<int, int>> events;
+};
+
+std::string loginOk(const std::string& extra = "")
+{
+    return "<status>OK</status>\r\n<sessionID>sess42</sessionID>\r\n<uid>1234</uid>\r\n<ch>0</ch>\r\n<rl>1500</rl>\r\n"
+           "<rh>0</rh>\r\n<sop>2</sop>\r\n<st>1700000000</st>\r\n<lot>77</lot>\r\n" + extra;
+}
+
+class Engine : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        manager.setClock(&clock);
+        manager.setServiceAddress({ "127.0.0.1", web.port(), "" });
+        manager.openCache(temp.folder());
+        engine = std::make_unique<CommunicationEngine>(manager, client);
+        web.answer("7/login.php", loginOk());
+        web.answer("7/joinChannel.php", joinUp());
+        web.answer("7/KeepAlive.php", "<status>OK</status>");
+        web.answer("7/Logout.php", "<status>OK</status>");
+    }
+
+    std::string joinUp()
+    {
+        return "<status>UP</status>\r\n<ip>127.0.0.1</ip>\r\n<port>" + std::to_string(voice.port())
+            + "</port>\r\n<codec>9</codec>\r\n<ts>5</ts>\r\n<pe>0</pe>\r\n<cn>Plaza</cn>\r\n<ul>1234,1,me 7,1,Ann</ul>\r\n";
+    }
+
+    void step(float dt = 1.0f / 30)
+    {
+        clock += dt;
+        engine->step();
+        collect();
+    }
+
+    // Steps until the response arrives (or about 3 s of wall time pass).
+    bool stepUntil(int code, float dt = 1.0f / 30)
+    {
+        for (int i = 0; i < 600; ++i) {
+            if (std::count(seen.begin(), seen.end(), code))
+                return true;
+            step(dt);
+            usleep(2000);
+        }
+        return std::count(seen.begin(), seen.end(), code) > 0;
+    }
+
+    void collect()
+    {
+        ClientMessage entry;
+        while (manager.responses.take(entry)) {
+            seen.push_back(entry.code);
+            values.push_back(entry.value);
+        }
+    }
+
+    void login()
+    {
+        manager.requests.post(Request::Login);
+        ASSERT_TRUE(stepUntil(Response::LoggedIn));
+    }
+
+    void loginAndConnect()
+    {
+        login();
+        ASSERT_TRUE(stepUntil(Response::ChannelChanged));
+        ASSERT_TRUE(voice.accept());
+        for (int i = 0; i < 5; ++i)
+            step();
+        std::vector<uint8_t> hello = voice.read(47);
+        ASSERT_EQ(hello.size(), 47u);
+        ASSERT_EQ(hello[10], uint8_t(VoiceMessage::Hello));
+        VoicePacket reply = VoicePacket::control(0, VoiceMessage::KeepAlive);
+        reply.sign();
+        voice.write(reply.bytes(), 47);
+        ASSERT_TRUE(stepUntil(Response::HelloAccepted));
+        seen.clear();
+        values.clear();
+    }
+
+    TempFolder temp { "engine" };
+    float clock = 0;
+    Manager manager;
+    FakeClient client;
+    CannedWebService web;
+    LoopbackPeer voice;
+    std::unique_ptr<CommunicationEngine> engine;
+    std::vector<int> seen, values;
+};
+
+} // namespace
+
+TEST_F(Engine, LoginJoinsTheChannelWithinTheBounds)
+{
+    loginAndConnect();
+    EXPECT_EQ(manager.session.currentChannel, 1500);
+    EXPECT_EQ(manager.session.ownUserId, 1234);
+    EXPECT_EQ(manager.sessionEndpoint.sessionId, "sess42");
+    EXPECT_EQ(client.lowest, 1500);
+    EXPECT_EQ(client.highest, 0) << "0 leaves the upper bound as it was";
+    EXPECT_EQ(client.permission, 0);
+    EXPECT_EQ(client.stamp, "77");
+    auto joins = web.requests();
+    auto join = std::find_if(joins.begin(), joins.end(), [](const auto& r) { return r.path == "7/joinChannel.php"; });
+    ASSERT_NE(join, joins.end());
+    EXPECT_EQ(join->body.rfind("ch=1500&", 0), 0u);
+    EXPECT_EQ(manager.channels.find(1500)->name, "Plaza");
+    EXPECT_EQ(manager.channels.find(1500)->presentUsers, (std::vector<int> { 1234, 7 }));
+}
+
+TEST_F(Engine, AGuestLoginSendsAnonymous)
+{
+    login();
+    auto requests = web.requests();
+    ASSERT_FALSE(requests.empty());
+    EXPECT_EQ(requests[0].path, "7/login.php");
+    EXPECT_EQ(requests[0].body.rfind("us=anonymous&", 0), 0u);
+    EXPECT_NE(requests[0].body.find("&an=1&"), std::string::npos);
+}
+
+TEST_F(Engine, AChannelRequestBeforeTheLoginIsDropped)
+{
+    manager.requests.post(Request::ChangeChannel, 1200);
+    step();
+    manager.requests.post(Request::Login);
+    ASSERT_TRUE(stepUntil(Response::ChannelChanged));
+    EXPECT_EQ(manager.session.currentChannel, 1500);
+    EXPECT_EQ(web.count("7/joinChannel.php"), 1);
+}
+
+TEST_F(Engine, TheStartChannelReplacesTheProposedOne)
+{
+    engine->setStartChannel(1777);
+    login();
+    ASSERT_TRUE(stepUntil(Response::ChannelChanged));
+    EXPECT_EQ(manager.session.currentChannel, 1777);
+}
+
+TEST_F(Engine, LoginOutcomes)
+{
+    struct Case {
+        const char* reply;
+        CannedWebService::Behaviour behaviour;
+        int expected; // 0: no response at all
+    };
+    const Case cases[] = {
+        { "<status>FAIL</status><errorString>bad password</errorString>", CannedWebService::Behaviour::Reply, Response::LoginRefused },
+        { "<status>FAIL</status><tmu>1</tmu>", CannedWebService::Behaviour::Reply, Response::ServerFull },
+        { "<html><head><title>502 Bad Gateway</title></head></html>", CannedWebService::Behaviour::Reply, Response::LoginFailed },
+        { "<status>OK</sta", CannedWebService::Behaviour::Reply, Response::LoginFailed },
+        { "", CannedWebService::Behaviour::CloseAtOnce, 0 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reply);
+        web.answer("7/login.php", c.reply, c.behaviour);
+        seen.clear();
+        manager.requests.post(Request::Login);
+        for (int i = 0; i < 60; ++i) {
+            step();
+            usleep(2000);
+        }
+        EXPECT_FALSE(engine->loggedIn());
+        if (c.expected) {
+            EXPECT_EQ(std::count(seen.begin(), seen.end(), c.expected), 1);
+        } else {
+            EXPECT_TRUE(seen.empty()) << "an unreachable service gives no login outcome";
+        }
+    }
+}
+
+TEST_F(Engine, AnInvalidSessionAtJoinLogsOut)
+{
+    web.answer("7/joinChannel.php", "<status>FAIL</status><errorString>INVALID SESSION</errorString>");
+    login();
+    ASSERT_TRUE(stepUntil(Response::LoggedOut));
+    EXPECT_FALSE(engine->loggedIn());
+    EXPECT_EQ(web.count("7/Logout.php"), 1);
+}
+
+TEST_F(Engine, AFullChannelIsCurrentButNotConnected)
+{
+    web.answer("7/joinChannel.php", "<status>FAIL</status><errorString>FULL</errorString><pe>1</pe>");
+    login();
+    ASSERT_TRUE(stepUntil(Response::ChannelFull));
+    EXPECT_EQ(manager.session.currentChannel, 1500);
+    EXPECT_TRUE(std::count(seen.begin(), seen.end(), Response::ChannelChanged));
+    EXPECT_FALSE(voice.accept()) << "no voice connection to a full channel";
+}
+
+TEST_F(Engine, MessageFetchPostsServiceMessagesOnlyWhenThereAreSome)
+{
+    loginAndConnect();
+    web.answer("7/TMS_Get.php", "<usermessages><message><sender>7</sender><datetime>1700000000</datetime>"
+                                "<text>hi &amp; bye</text></message></usermessages>");
+    engine->fetchMessages();
+    for (int i = 0; i < 60 && client.incoming.empty(); ++i) {
+        step();
+        usleep(2000);
+    }
+    ASSERT_EQ(client.incoming.size(), 1u);
+    EXPECT_EQ(client.incoming[0]->text, "hi & bye");
+    EXPECT_FALSE(std::count(seen.begin(), seen.end(), Response::ServiceMessages));
+
+    web.answer("7/TMS_Get.php", "<servicemessages><message><mainText>Maintenance</mainText></message></servicemessages>");
+    engine->fetchMessages();
+    ASSERT_TRUE(stepUntil(Response::ServiceMessages));
+    ASSERT_EQ(client.service.size(), 1u);
+    EXPECT_EQ(client.service[0].mainText, "Maintenance");
+}
+
+TEST_F(Engine, NewMessagesFromTheVoiceServerFetchMessages)
+{
+    loginAndConnect();
+    web.answer("7/TMS_Get.php", "<usermessages></usermessages>");
+    VoicePacket notice = VoicePacket::control(0, VoiceMessage::NewMessages);
+    notice.setLength(5);
+    notice.sign();
+    voice.write(notice.bytes(), 47);
+    for (int i = 0; i < 60 && web.count("7/TMS_Get.php") == 0; ++i) {
+        step();
+        usleep(2000);
+    }
+    EXPECT_EQ(web.count("7/TMS_Get.php"), 1);
+}
+
+TEST_F(Engine, OutgoingMessagesAreSentAndHandedBack)
+{
+    loginAndConnect();
+    web.answer("7/TMS_Send.php", "<status>OK</status>");
+    auto message = std::make_unique<UserMessageData>();
+    message->text = "hello";
+    message->recipient = 7;
+    client.outgoing.post(std::move(message));
+    step();
+    EXPECT_EQ(web.count("7/TMS_Send.php"), 1);
+    ASSERT_EQ(client.returned.size(), 1u);
+    int notices = 0;
+    for (std::vector<uint8_t> packet = voice.readAvailable(47); packet.size() == 47; packet = voice.readAvailable(47))
+        notices += packet[10] == uint8_t(VoiceMessage::NewMessages) && packet[11] == 7;
+    EXPECT_EQ(notices, 1) << "user 7 is present, so it is told";
+}
+
+TEST_F(Engine, GarbageFromTheVoiceServerLeavesADefinedState)
+{
+    loginAndConnect();
+    std::mt19937 random(99);
+    std::vector<uint8_t> garbage(47 * 20 + 13);
+    for (auto& b : garbage)
+        b = uint8_t(random());
+    voice.write(garbage.data(), garbage.size());
+    for (int i = 0; i < 10; ++i)
+        step();
+    EXPECT_TRUE(std::count(seen.begin(), seen.end(), Response::TransmissionTrouble));
+    voice.closePeer(); // mid-packet: 13 bytes of a record were pending
+    ASSERT_TRUE(stepUntil(Response::VoiceConnectionDown));
+    EXPECT_TRUE(engine->loggedIn());
+    // The third-failure path checks the web session two seconds later and reconnects.
+    for (int i = 0; i < 20; ++i)
+        step(0.25f);
+    EXPECT_GE(web.count("7/KeepAlive.php"), 1);
+    EXPECT_TRUE(voice.accept()) << "the engine connected again";
+}
+
+TEST_F(Engine, LeaveLogsOutAndClosesTheVoiceConnection)
+{
+    loginAndConnect();
+    manager.requests.post(Request::Leave);
+    ASSERT_TRUE(stepUntil(Response::LoggedOut));
+    EXPECT_EQ(web.count("7/Logout.php"), 1);
+    EXPECT_FALSE(engine->loggedIn());
+    manager.requests.post(Request::TalkOn);
+    step();
+    EXPECT_FALSE(engine->voice().talking()) << "requests other than login are dropped when logged out";
+}
