@@ -229,6 +229,17 @@ void CommunicationEngine::joinedOrFull(ChannelElement& channel)
     m_responses.post(Response::ChannelPictures);
 }
 
+void CommunicationEngine::forgetRecords()
+{
+    for (TaskQueue& queue : m_queues)
+        queue.clear();
+    for (int i = 0; i < QueueCount; ++i)
+        m_queues[i].advance(); // deletes the cancelled tasks and their references
+    m_voice.forgetChannel();
+    m_manager.session.channel = nullptr;
+    m_userPhotos.clear();
+}
+
 void CommunicationEngine::fetchMessages() { m_queues[MessageQueue].enqueue(std::make_unique<GetMessagesTask>(*this)); }
 
 void CommunicationEngine::messagesArrived(someVector<UserMessageData>& userMessages, ServiceMessagesList& serviceMessages)

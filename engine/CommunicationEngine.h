@@ -34,6 +34,10 @@ public:
     void setGroups(const Groups* groups) { m_groups = groups; }
     bool loggedIn() const { return m_voice.loggedIn(); }
 
+    // Call before the channel list or the people list is cleared (another user logs in): drops
+    // every task and every reference into the old records.
+    void forgetRecords();
+
     // Joins a channel (the join task replaces any waiting join).
     void join(int channel);
     void fetchMessages() override;

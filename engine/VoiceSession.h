@@ -49,6 +49,8 @@ public:
         dropConnection();
         connectTo(channel);
     }
+    // The channel records are about to go (the list is cleared): keep no pointer into them.
+    void forgetChannel() { m_present = nullptr; }
     // Closes the connection, resets the floor and tells the audio path to drop what it holds.
     void dropConnection();
     // Takes the channel's codec and people and connects to its voice server.
