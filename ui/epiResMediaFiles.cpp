@@ -160,3 +160,12 @@ void epiResMediaFiles::listFolder(const epiText& prefix, epiText& list, bool rec
         list.appendLineEnd();
     }
 }
+
+bool epiResMediaFiles::readBytes(const epiText& path, std::vector<uint8_t>& target)
+{
+    epiRamFile file;
+    if (!readFile(path, file))
+        return false;
+    target.assign(file.data(), file.data() + file.size());
+    return true;
+}

@@ -3,6 +3,9 @@
 #include "ui/epiApplicationObject.h"
 #include "ui/epiPath.h"
 
+#include <cstdint>
+#include <vector>
+
 class epiRamFile;
 
 // A resource set in a folder on disk ("Name.frs" holding the marker file "epi.frs"); the base of
@@ -16,6 +19,9 @@ public:
     virtual void close();
     virtual bool readFile(const epiText& path, epiRamFile& target);
     virtual bool readText(const epiText& path, epiText& target);
+    // The second memory form: the file's bytes in a plain byte vector (what image decoders and
+    // the sound provider take). Reads through readFile, so every set serves it.
+    virtual bool readBytes(const epiText& path, std::vector<uint8_t>& target);
     virtual bool exists(const epiText& path);
     virtual const epiPath& rootPath() const { return m_root; }
     // The folder prefix of the code followed by the name.

@@ -79,6 +79,15 @@ TEST_P(ResourceSets, ReadsByFolderCode)
               GetParam() == SetKind::Folder);
 }
 
+TEST_P(ResourceSets, EverySetServesPlainBytesToo)
+{
+    ASSERT_NE(m_resources.media(), nullptr);
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(m_resources.media()->readBytes("aux/ZumeliLocalization.xml", bytes));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "<table/>");
+    EXPECT_FALSE(m_resources.media()->readBytes("aux/missing.xml", bytes));
+}
+
 TEST_P(ResourceSets, ListingLeavesSubFoldersOutUnlessRecursive)
 {
     epiText flat, deep;
