@@ -325,3 +325,42 @@ TEST_F(Engine, LeaveLogsOutAndClosesTheVoiceConnection)
     step();
     EXPECT_FALSE(engine->voice().talking()) << "requests other than login are dropped when logged out";
 }
+
+TEST_F(Engine, APictureIsFetchedOnceAndThenServedFromTheCache)
+{
+    loginAndConnect();
+    // The reply body is the picture after its marker; CannedWebService adds the HTTP header.
+    web.answer("7/LoadImage.php", "Content-Type: image/jpeg\r\n\r\n\xff\xd8\xff\xe0JPEGDATA");
+    int before = web.count("7/LoadImage.php");
+    ChannelElement::Image& photo = engine->userPhoto(7);
+    photo.timestamp = 3;
+    engine->loadUserImage(photo, PictureIndex::UserPicture, 7);
+    engine->loadUserImage(photo, PictureIndex::UserPicture, 7);
+    TaskQueue& images = engine->queue(CommunicationEngine::ImageLoadQueue);
+    int loads = 0;
+    auto forPhoto = [&](const Task* task) {
+        auto* load = dynamic_cast<const LoadImageTask*>(task);
+        return load && load->record() == &photo && task->alive();
+    };
+    loads += forPhoto(images.current());
+    for (const auto& waiting : images.waiting())
+        loads += forPhoto(waiting.get());
+    EXPECT_EQ(loads, 1) << "a second request for the same record while its load is queued adds nothing";
+    for (int i = 0; i < 100 && photo.path.isEmpty(); ++i) {
+        step();
+        usleep(2000);
+    }
+    EXPECT_EQ(web.count("7/LoadImage.php") - before, 1);
+    ASSERT_FALSE(photo.path.isEmpty());
+    Text bytes;
+    ASSERT_TRUE(bytes.loadFromFile(photo.path));
+    EXPECT_EQ(bytes.right(8), "JPEGDATA");
+
+    Text cached = photo.path;
+    photo.path.clear();
+    engine->loadUserImage(photo, PictureIndex::UserPicture, 7);
+    EXPECT_EQ(photo.path, cached) << "the same version comes from the cache at once";
+    for (int i = 0; i < 10; ++i)
+        step();
+    EXPECT_EQ(web.count("7/LoadImage.php") - before, 1) << "and is not fetched again";
+}
