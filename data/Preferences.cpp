@@ -41,26 +41,7 @@ Text Preferences::escapeMarkup(const Text& text)
     return Text(std::move(out));
 }
 
-Text Preferences::unescapeMarkup(const Text& text)
-{
-    if (!text.contains('&'))
-        return text;
-    const std::string& in = text.str();
-    std::string out;
-    out.reserve(in.size());
-    for (size_t i = 0; i < in.size();) {
-        if (in.compare(i, 4, "&lt;") == 0) {
-            out += '<';
-            i += 4;
-        } else if (in.compare(i, 5, "&amp;") == 0) {
-            out += '&';
-            i += 5;
-        } else {
-            out += in[i++];
-        }
-    }
-    return Text(std::move(out));
-}
+Text Preferences::unescapeMarkup(const Text& text) { return replaceEntities(text, { { "&lt;", '<' }, { "&amp;", '&' } }); }
 
 Text Preferences::defaultPath()
 {

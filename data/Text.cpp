@@ -12,6 +12,29 @@ namespace Zumeli {
 
 std::ostream& operator<<(std::ostream& stream, const Text& text) { return stream << text.str(); }
 
+Text replaceEntities(const Text& text, std::initializer_list<std::pair<std::string_view, char>> entities)
+{
+    if (!text.contains('&'))
+        return text;
+    const std::string& in = text.str();
+    std::string out;
+    out.reserve(in.size());
+    for (size_t i = 0; i < in.size();) {
+        bool replaced = false;
+        for (const auto& [entity, replacement] : entities) {
+            if (in.compare(i, entity.size(), entity) == 0) {
+                out += replacement;
+                i += entity.size();
+                replaced = true;
+                break;
+            }
+        }
+        if (!replaced)
+            out += in[i++];
+    }
+    return Text(std::move(out));
+}
+
 std::string formatToString(const char* format, va_list arguments)
 {
     char small[256];
@@ -592,24 +615,20 @@ Text& Text::decodeEntities(const Text& source)
 
 Text& Text::appendElement(const char* name, const Text& value, bool newline)
 {
-    m_bytes += '<';
-    append(name);
-    m_bytes += '>';
-    m_bytes += value.m_bytes; // every byte, zero bytes included
-    m_bytes += "</";
-    append(name);
-    m_bytes += '>';
-    if (newline)
-        appendNewline();
-    return *this;
+    return appendElementBytes(name, value.m_bytes, newline); // every byte, zero bytes included
 }
 
 Text& Text::appendElement(const char* name, const char* value, bool newline)
 {
+    return appendElementBytes(name, value ? std::string_view(value) : std::string_view(), newline);
+}
+
+Text& Text::appendElementBytes(const char* name, std::string_view value, bool newline)
+{
     m_bytes += '<';
     append(name);
     m_bytes += '>';
-    append(value);
+    m_bytes += value;
     m_bytes += "</";
     append(name);
     m_bytes += '>';

@@ -2,8 +2,11 @@
 
 #include <cstdarg>
 #include <cstdint>
+#include <initializer_list>
 #include <iosfwd>
 #include <string>
+#include <string_view>
+#include <utility>
 
 namespace Zumeli {
 
@@ -138,11 +141,17 @@ public:
     bool operator==(const char* other) const { return equals(other); }
 
 private:
+    Text& appendElementBytes(const char* name, std::string_view value, bool newline);
+
     std::string m_bytes;
 };
 
 // Writes the bytes as they are (for logs and test messages).
 std::ostream& operator<<(std::ostream& stream, const Text& text);
+
+// Replaces just the given entities (such as {"&lt;", '<'}) and leaves every other byte alone, in
+// one pass from the left.
+Text replaceEntities(const Text& text, std::initializer_list<std::pair<std::string_view, char>> entities);
 
 // Formats into a string that grows to fit.
 std::string formatToString(const char* format, va_list arguments);

@@ -15,26 +15,7 @@ namespace Zumeli {
 namespace {
 
 // Tables store apostrophes and double quotes as entities; other entities stay as they are.
-Text restoreQuotes(const Text& text)
-{
-    if (!text.contains('&'))
-        return text;
-    const std::string& in = text.str();
-    std::string out;
-    out.reserve(in.size());
-    for (size_t i = 0; i < in.size();) {
-        if (in.compare(i, 6, "&apos;") == 0) {
-            out += '\'';
-            i += 6;
-        } else if (in.compare(i, 6, "&quot;") == 0) {
-            out += '"';
-            i += 6;
-        } else {
-            out += in[i++];
-        }
-    }
-    return Text(std::move(out));
-}
+Text restoreQuotes(const Text& text) { return replaceEntities(text, { { "&apos;", '\'' }, { "&quot;", '"' } }); }
 
 } // namespace
 

@@ -1,3 +1,4 @@
+#include "tests/support/LoopbackListener.h"
 #include "engine/HttpAsyncPost.h"
 #include "engine/HttpBlockingPost.h"
 #include "engine/HttpPostReplyDelegate.h"
@@ -22,17 +23,7 @@ public:
     explicit LoopbackWebServer(size_t replySize)
         : m_reply("HTTP/1.0 200 OK\r\nContent-Type: text/xml\r\n\r\n" + std::string(replySize, 'x'))
     {
-        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        int on = 1;
-        ::setsockopt(m_listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(m_listener, 64);
-        socklen_t size = sizeof address;
-        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &size);
-        m_port = ntohs(address.sin_port);
+        m_listener = listenOnLoopback(m_port, 64);
         m_thread = std::thread([this] { serve(); });
     }
     ~LoopbackWebServer()

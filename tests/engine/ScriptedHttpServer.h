@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tests/support/LoopbackListener.h"
 #include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
@@ -29,15 +30,7 @@ public:
         : m_steps(std::move(steps))
         , m_ending(ending)
     {
-        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(m_listener, 4);
-        socklen_t size = sizeof address;
-        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &size);
-        m_port = ntohs(address.sin_port);
+        m_listener = listenOnLoopback(m_port);
         m_request = m_requestPromise.get_future();
         m_thread = std::thread([this] { serve(); });
     }

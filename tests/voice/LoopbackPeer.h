@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tests/support/LoopbackListener.h"
 #include <arpa/inet.h>
 #include <cstdint>
 #include <netinet/in.h>
@@ -15,15 +16,7 @@ class LoopbackPeer {
 public:
     LoopbackPeer()
     {
-        m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(m_listener, 4);
-        socklen_t size = sizeof address;
-        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &size);
-        m_port = ntohs(address.sin_port);
+        m_listener = listenOnLoopback(m_port);
     }
     ~LoopbackPeer()
     {
@@ -46,39 +39,11 @@ public:
 
     bool write(const void* bytes, size_t count) { return ::send(m_peer, bytes, count, MSG_NOSIGNAL) == ssize_t(count); }
 
-    // Reads exactly count bytes, waiting at most two seconds in all.
-    std::vector<uint8_t> read(size_t count)
-    {
-        std::vector<uint8_t> bytes;
-        while (bytes.size() < count) {
-            pollfd ready { m_peer, POLLIN, 0 };
-            if (::poll(&ready, 1, 2000) != 1)
-                break;
-            uint8_t buffer[512];
-            ssize_t got = ::recv(m_peer, buffer, std::min(sizeof buffer, count - bytes.size()), 0);
-            if (got <= 0)
-                break;
-            bytes.insert(bytes.end(), buffer, buffer + got);
-        }
-        return bytes;
-    }
+    // Reads exactly count bytes, waiting at most two seconds for each piece.
+    std::vector<uint8_t> read(size_t count) { return readWithin(count, 2000); }
 
     // Reads count bytes when they arrive within a short wait; fewer (possibly none) otherwise.
-    std::vector<uint8_t> readAvailable(size_t count)
-    {
-        std::vector<uint8_t> bytes;
-        while (bytes.size() < count) {
-            pollfd ready { m_peer, POLLIN, 0 };
-            if (::poll(&ready, 1, 50) != 1)
-                break;
-            uint8_t buffer[512];
-            ssize_t got = ::recv(m_peer, buffer, std::min(sizeof buffer, count - bytes.size()), 0);
-            if (got <= 0)
-                break;
-            bytes.insert(bytes.end(), buffer, buffer + got);
-        }
-        return bytes;
-    }
+    std::vector<uint8_t> readAvailable(size_t count) { return readWithin(count, 50); }
 
     void closePeer()
     {
@@ -95,6 +60,22 @@ public:
     }
 
 private:
+    std::vector<uint8_t> readWithin(size_t count, int pollMs)
+    {
+        std::vector<uint8_t> bytes;
+        while (bytes.size() < count) {
+            pollfd ready { m_peer, POLLIN, 0 };
+            if (::poll(&ready, 1, pollMs) != 1)
+                break;
+            uint8_t buffer[512];
+            ssize_t got = ::recv(m_peer, buffer, std::min(sizeof buffer, count - bytes.size()), 0);
+            if (got <= 0)
+                break;
+            bytes.insert(bytes.end(), buffer, buffer + got);
+        }
+        return bytes;
+    }
+
     int m_listener = -1;
     int m_peer = -1;
     int m_port = 0;
