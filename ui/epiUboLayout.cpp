@@ -121,9 +121,14 @@ void epiUbo::buildFromLayout(const epiXmlChunk& content)
     show();
 }
 
-bool epiUbo::loadChildLayout(const epiText& fileName)
+namespace {
+
+// Reads a layout document and hands its "content" element to `use` while the document's text is
+// alive (the chunk points into it). False when there is no such document or content, or when the
+// document is already being built (a layout that pulls itself in).
+template<typename Use>
+bool withLayoutContent(epiResources* set, const epiText& fileName, Use use)
 {
-    epiResources* set = resources();
     if (fileName.isEmpty() || !set)
         return false;
     DocumentGuard guard(fileName);
@@ -137,27 +142,21 @@ bool epiUbo::loadChildLayout(const epiText& fileName)
     epiXmlChunk content = root.child("epi").child("content");
     if (content.isEmpty())
         return false;
-    buildChildren(content);
+    use(content);
     return true;
+}
+
+} // namespace
+
+bool epiUbo::loadChildLayout(const epiText& fileName)
+{
+    return withLayoutContent(resources(), fileName, [this](const epiXmlChunk& content) { buildChildren(content); });
 }
 
 bool epiUbo::loadLayout(const epiText& fileName)
 {
-    epiResources* set = resources();
-    if (fileName.isEmpty() || !set)
-        return false;
-    DocumentGuard guard(fileName);
-    if (!guard.entered())
-        return false;
-    epiText document;
-    if (!set->readResourceText(fileName, epiResources::kLayouts, document))
-        return false;
-    epiXmlChunk root;
-    root.parse(document);
-    epiXmlChunk content = root.child("epi").child("content");
-    if (content.isEmpty())
-        return false;
-    setCode(content.child("name").text().toCode());
-    buildFromLayout(content);
-    return true;
+    return withLayoutContent(resources(), fileName, [this](const epiXmlChunk& content) {
+        setCode(content.child("name").text().toCode());
+        buildFromLayout(content);
+    });
 }
