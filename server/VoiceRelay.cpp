@@ -395,7 +395,8 @@ void VoiceRelay::tick(int64_t nowMs)
     for (auto& [id, connection] : m_connections) {
         if (!connection->helloDone && nowMs - connection->openedMs > m_limits.helloTimeoutMs)
             expired.push_back(connection.get());
-        else if (!connection->out.empty() && nowMs - connection->lastProgressMs > m_limits.stuckTimeoutMs)
+        else if (connection->fd >= 0 && !connection->out.empty()
+                 && nowMs - connection->lastProgressMs > m_limits.stuckTimeoutMs)
             expired.push_back(connection.get());
     }
     for (VoiceConnection* connection : expired)

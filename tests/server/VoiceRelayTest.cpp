@@ -369,3 +369,111 @@ TEST(VoiceRelayBounds, AStreamOfBadChecksumsIsClosed)
 }
 
 } // namespace
+
+namespace {
+
+// A connected pair of sockets with small buffers; the relay gets one end, the test the other.
+struct SocketPair {
+    int relayEnd = -1;
+    int peerEnd = -1;
+    SocketPair()
+    {
+        int fds[2];
+        if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, fds) != 0)
+            return;
+        int small = 4096;
+        setsockopt(fds[0], SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
+        setsockopt(fds[1], SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+        relayEnd = fds[0];
+        peerEnd = fds[1];
+    }
+    ~SocketPair()
+    {
+        if (peerEnd >= 0)
+            ::close(peerEnd);
+    }
+};
+
+VoiceConnection* helloOn(VoiceRelay& relay, Sessions& sessions, Store& store, int fd, int64_t now)
+{
+    Session& session = sessions.create(store.createGuest(), true, now);
+    sessions.join(session, 1000, 0);
+    VoiceConnection* connection = relay.open(fd, "test", now);
+    VoicePacket hello = VoicePacket::hello(0, session.id.c_str());
+    hello.sign();
+    relay.receive(*connection, hello.bytes(), VoicePacket::Size, now);
+    return connection;
+}
+
+TEST(VoiceRelayBounds, SilentOrStuckConnectionsAreClosedByTheTimers)
+{
+    Store store;
+    ASSERT_TRUE(store.open(":memory:"));
+    Sessions sessions;
+    VoiceRelayLimits limits;
+    limits.helloTimeoutMs = 1000;
+    limits.stuckTimeoutMs = 2000;
+    VoiceRelay relay(sessions, store, limits);
+
+    // No Hello in time.
+    uint64_t silent = relay.open(-1, "silent", 0)->id;
+    relay.tick(999);
+    EXPECT_NE(relay.find(silent), nullptr);
+    relay.tick(1001);
+    EXPECT_EQ(relay.find(silent), nullptr);
+
+    // A listener that stops reading: its socket fills, its queue waits, then it is closed.
+    SocketPair pair;
+    ASSERT_GE(pair.relayEnd, 0);
+    int64_t now = 5000;
+    VoiceConnection* talker = helloOn(relay, sessions, store, -1, now);
+    uint64_t talkerId = talker->id;
+    uint64_t stuck = helloOn(relay, sessions, store, pair.relayEnd, now)->id;
+    for (uint32_t sequence = 0; sequence < 2000; ++sequence) {
+        VoicePacket audio;
+        audio.setKind(VoicePacket::Audio);
+        audio.setSequence(sequence);
+        audio.sign();
+        relay.receive(*relay.find(talkerId), audio.bytes(), VoicePacket::Size, now);
+        if (sequence % 50 == 0)
+            relay.flush(now);
+    }
+    relay.flush(now);
+    ASSERT_NE(relay.find(stuck), nullptr);
+    EXPECT_FALSE(relay.find(stuck)->out.empty());
+    relay.tick(now + 1000);
+    EXPECT_NE(relay.find(stuck), nullptr);
+    relay.tick(now + 2500);
+    relay.flush(now + 2500);
+    EXPECT_EQ(relay.find(stuck), nullptr);
+    EXPECT_NE(relay.find(talkerId), nullptr);
+}
+
+} // namespace
+
+TEST_F(VoiceRelayTest, AnExpiredSessionLosesItsVoiceConnection)
+{
+    ServerConfig config;
+    config.sessionTimeoutMs = 300;
+    start(config);
+    WebUser a = inChannel(1000);
+    auto voiceA = voice(a);
+    EXPECT_TRUE(voiceA->closedByServer(3000));
+    EXPECT_EQ(element(a.call("KeepAlive.php", "ur=1&"), "errorString"), "INVALID SESSION");
+}
+
+TEST_F(VoiceRelayTest, ConnectionsBeyondTheLimitAreRefused)
+{
+    ServerConfig config;
+    config.maxWebConnections = 2;
+    start(config);
+    int idle1 = connectTo(server->webPort());
+    int idle2 = connectTo(server->webPort());
+    usleep(100 * 1000);
+    std::string busy = post(server->webPort(), "login.php", "us=anonymous&pw=00000000&an=1&");
+    EXPECT_EQ(busy.substr(0, 12), "HTTP/1.0 503");
+    ::close(idle1);
+    ::close(idle2);
+    usleep(100 * 1000);
+    EXPECT_TRUE(guest(server->webPort()));
+}
