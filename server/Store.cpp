@@ -1,6 +1,7 @@
 #include "server/Store.h"
 
 #include "server/Log.h"
+#include "server/PasswordHash.h"
 
 #include <ctime>
 
@@ -146,7 +147,10 @@ int Store::createUser(const std::string& name, const std::string& password, cons
                       const std::string& language)
 {
     Statement insert(m_db, "INSERT INTO users (name, password, mail, language, created) VALUES (?, ?, ?, ?, ?)");
-    insert.bind(1, name).bind(2, password).bind(3, mail).bind(4, language).bind(5, now());
+    std::string hash = hashPassword(password);
+    if (hash.empty())
+        return 0;
+    insert.bind(1, name).bind(2, hash).bind(3, mail).bind(4, language).bind(5, now());
     return insert.run() ? int(m_db.lastInsertId()) : 0;
 }
 
@@ -159,8 +163,11 @@ int Store::createGuest()
 
 bool Store::setPassword(int userId, const std::string& password)
 {
+    std::string hash = hashPassword(password);
+    if (hash.empty())
+        return false;
     Statement update(m_db, "UPDATE users SET password = ? WHERE id = ? AND guest = 0");
-    update.bind(1, password).bind(2, userId);
+    update.bind(1, hash).bind(2, userId);
     return update.run() && m_db.changes() == 1;
 }
 

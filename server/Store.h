@@ -14,7 +14,7 @@ namespace Zumeli {
 struct UserRecord {
     int id = 0;
     std::string name; // empty for guests
-    std::string password; // the password digest the client sends
+    std::string password; // salted hash of the password digest the client sends (see PasswordHash.h)
     std::string mail;
     bool guest = false;
     int detailsVersion = 1;
@@ -71,6 +71,7 @@ public:
     std::optional<UserRecord> userById(int id);
     std::optional<UserRecord> userByName(const std::string& name); // letter case ignored
     bool mailTaken(const std::string& mail);
+    // The password is the client's digest; only its salted hash is stored.
     int createUser(const std::string& name, const std::string& password, const std::string& mail,
                    const std::string& language);
     int createGuest();

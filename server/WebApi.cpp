@@ -5,6 +5,7 @@
 #include "data/XmlChunk.h"
 #include "server/HttpRequest.h"
 #include "server/Log.h"
+#include "server/PasswordHash.h"
 #include "server/Sessions.h"
 #include "server/Store.h"
 #include "server/VoiceRelay.h"
@@ -243,7 +244,7 @@ WebApi::Reply WebApi::login(const FormData& form, int64_t nowMs)
             return xml(XmlReply::fail("SERVER ERROR"), 500);
     } else {
         user = m_store.userByName(form.value("us").str());
-        if (!user || strcasecmp(user->password.c_str(), form.value("pw").c_str()) != 0)
+        if (!user || !passwordMatches(form.value("pw").str(), user->password))
             return xml(XmlReply::fail("WRONG USER OR PASSWORD"));
     }
     Session& session = m_sessions.create(user->id, user->guest, nowMs);

@@ -85,6 +85,19 @@ TEST_F(WebApiTest, LoginByAccountOrAsGuest)
     EXPECT_EQ(element(element(reply, "sud"), "na"), "Ann");
     EXPECT_EQ(element(element(reply, "sud"), "authorized"), "1");
 
+    // The store keeps a salted hash, never the credential itself; the digest's letter case is free.
+    {
+        Store store;
+        ASSERT_TRUE(store.open(folder.database()));
+        std::string stored = store.userById(ann.id)->password;
+        EXPECT_EQ(stored.find(digest("secret")), std::string::npos);
+        EXPECT_EQ(stored.compare(0, 3, "$6$"), 0);
+    }
+    std::string lower = digest("secret");
+    for (auto& c : lower)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_TRUE(login(port(), "Ann", lower));
+
     auto first = guest(port());
     auto second = guest(port());
     ASSERT_TRUE(first && second);
