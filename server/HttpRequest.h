@@ -24,6 +24,10 @@ public:
     State feed(const char* bytes, size_t count);
     State state() const { return m_state; }
 
+    // Once the head has been read: the body's declared length.
+    bool headComplete() const { return m_headDone && m_state != Failed; }
+    size_t contentLength() const { return m_contentLength; }
+
     const std::string& method() const { return m_method; }
     // The path without its leading "/" and without any query.
     const std::string& path() const { return m_path; }

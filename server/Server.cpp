@@ -47,6 +47,7 @@ struct Server::WebConnection {
     int status = 0;
     int64_t openedMs = 0;
     int64_t lingerUntilMs = 0;
+    size_t reservedBodyBytes = 0;
 
     explicit WebConnection(size_t maxBody)
         : request(maxBody)
@@ -135,7 +136,7 @@ bool Server::start()
             watch(m_signalFd, tag(SignalSource, 0));
     }
     m_relay->setWriteWatcher([this](const VoiceConnection& connection, bool want) {
-        setWatch(connection.fd, tag(Voice, connection.id), want);
+        setWatch(connection.fd, tag(Voice, connection.id), EPOLLIN | (want ? uint32_t(EPOLLOUT) : 0u));
     });
     Log::info("listening: web %s:%d, voice %s:%d, voice address given to clients %s:%d", m_config.bindAddress.c_str(),
               m_webPort, m_config.bindAddress.c_str(), m_voicePort, m_config.web.publicHost.c_str(), m_voicePort);
@@ -149,10 +150,10 @@ void Server::stop()
         [[maybe_unused]] ssize_t written = ::write(m_stopFd, &one, sizeof one);
 }
 
-void Server::setWatch(int fd, uint64_t data, bool wantWrite)
+void Server::setWatch(int fd, uint64_t data, uint32_t events)
 {
     epoll_event event {};
-    event.events = EPOLLIN | (wantWrite ? uint32_t(EPOLLOUT) : 0u);
+    event.events = events;
     event.data.u64 = data;
     epoll_ctl(m_epoll, EPOLL_CTL_MOD, fd, &event);
 }
@@ -258,10 +259,22 @@ void Server::readWeb(WebConnection& connection, int64_t nowMs)
         if (connection.state == WebConnection::Lingering)
             continue; // the reply is out; what the peer still sends is dropped
         HttpRequest::State state = connection.request.feed(buffer, size_t(got));
-        if (state == HttpRequest::Incomplete)
+        bool overBudget = false;
+        if (state == HttpRequest::Incomplete && connection.request.headComplete() && connection.reservedBodyBytes == 0) {
+            size_t length = connection.request.contentLength();
+            overBudget = m_bodyBytes + length > m_config.bodyBudgetBytes;
+            if (!overBudget) {
+                connection.reservedBodyBytes = length;
+                m_bodyBytes += length;
+            }
+        }
+        if (state == HttpRequest::Incomplete && !overBudget)
             continue;
         WebApi::Reply reply;
-        if (state == HttpRequest::Failed) {
+        if (overBudget) {
+            reply = WebApi::refusal(503);
+            Log::warn("web %s refused 503: request bodies in flight over budget", connection.peer.c_str());
+        } else if (state == HttpRequest::Failed) {
             reply = WebApi::refusal(connection.request.errorStatus());
             Log::info("web %s refused %d %s", connection.peer.c_str(), reply.status, connection.request.errorReason());
         } else {
@@ -289,7 +302,8 @@ void Server::writeWeb(WebConnection& connection, int64_t nowMs)
         if (written < 0 && errno == EINTR)
             continue;
         if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            setWatch(connection.fd, tag(Web, connection.id), true);
+            // Only writability now: unread request bytes must not wake the loop again and again.
+            setWatch(connection.fd, tag(Web, connection.id), EPOLLOUT);
             return;
         }
         Log::info("web %s write failed: %s", connection.peer.c_str(), std::strerror(errno));
@@ -301,11 +315,12 @@ void Server::writeWeb(WebConnection& connection, int64_t nowMs)
     ::shutdown(connection.fd, SHUT_WR);
     connection.state = WebConnection::Lingering;
     connection.lingerUntilMs = nowMs + m_config.webLingerMs;
-    setWatch(connection.fd, tag(Web, connection.id), false);
+    setWatch(connection.fd, tag(Web, connection.id), EPOLLIN);
 }
 
 void Server::closeWeb(WebConnection& connection)
 {
+    m_bodyBytes -= connection.reservedBodyBytes;
     ::close(connection.fd);
     m_web.erase(connection.id);
 }

@@ -27,6 +27,9 @@ struct ServerConfig {
     size_t maxWebConnections = 512;
     size_t maxVoiceConnections = 5000;
     size_t maxBodyBytes = HttpRequest::DefaultMaxBodyBytes;
+    // All request bodies being read at one time; a request that would pass it is refused (503),
+    // so many large uploads at once cannot exhaust memory.
+    size_t bodyBudgetBytes = 128 * 1024 * 1024;
     bool handleSignals = false; // SIGTERM and SIGINT stop the loop (the program, not tests)
 };
 
@@ -64,7 +67,7 @@ private:
     void closeWeb(WebConnection& connection);
     void readVoice(VoiceConnection& connection, int64_t nowMs);
     void timers(int64_t nowMs);
-    void setWatch(int fd, uint64_t data, bool wantWrite);
+    void setWatch(int fd, uint64_t data, uint32_t events);
 
     ServerConfig m_config;
     Store m_store;
@@ -82,6 +85,7 @@ private:
     uint64_t m_nextWebId = 1;
     std::unordered_map<uint64_t, std::unique_ptr<WebConnection>> m_web;
     int64_t m_lastSessionSweepMs = 0;
+    size_t m_bodyBytes = 0; // reserved by the requests being read
 };
 
 // Milliseconds of the monotonic clock.

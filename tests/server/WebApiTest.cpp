@@ -502,3 +502,30 @@ TEST_F(WebApiTest, ARestartKeepsAccountsChannelsMessagesAndPicturesButNotSession
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(WebApiTest, LargeUploadsInFlightShareABudget)
+{
+    ServerConfig config;
+    config.bodyBudgetBytes = 100 * 1024;
+    restart(config);
+    std::string head = "POST /7/SaveImage.php HTTP/1.0\r\nContent-Length: 80000\r\n\r\nsessionID=";
+    int first = connectTo(port());
+    ::send(first, head.data(), head.size(), MSG_NOSIGNAL);
+    usleep(100 * 1000);
+    std::string refused = rawExchange(port(), head);
+    EXPECT_EQ(refused.substr(0, 12), "HTTP/1.0 503");
+    ::close(first);
+    usleep(100 * 1000);
+    // The first upload's share is returned when its connection ends.
+    int second = connectTo(port());
+    ::send(second, head.data(), head.size(), MSG_NOSIGNAL);
+    std::string rest(80000 - 10, 'x');
+    ::send(second, rest.data(), rest.size(), MSG_NOSIGNAL);
+    std::string reply = readAll(second);
+    ::close(second);
+    EXPECT_EQ(element(reply, "errorString"), "INVALID SESSION");
+}
+
+} // namespace
