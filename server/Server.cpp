@@ -390,10 +390,11 @@ void Server::timers(int64_t nowMs)
     }
     if (nowMs - m_lastSessionSweepMs >= 1000) {
         m_lastSessionSweepMs = nowMs;
-        for (const std::string& id : m_sessions.expire(nowMs)) {
-            Log::info("session %s expired", id.c_str());
+        std::vector<std::string> ended = m_sessions.expire(nowMs);
+        if (!ended.empty())
+            Log::info("%zu sessions expired", ended.size());
+        for (const std::string& id : ended)
             m_relay->sessionEnded(id);
-        }
     }
 }
 

@@ -262,7 +262,7 @@ WebApi::Reply WebApi::login(const FormData& form, int64_t nowMs)
         .text("lot", localizationVersion())
         .number("sop", 3) // keep-alive and no Nagle delay on the voice connection
         .raw("sud", ownDetails(*user));
-    Log::info("login user %d%s session %s", user->id, user->guest ? " (guest)" : "", session.id.c_str());
+    Log::info("login user %d%s", user->id, user->guest ? " (guest)" : ""); // never the session id: it is a credential
     return xml(reply);
 }
 
@@ -388,7 +388,7 @@ WebApi::Reply WebApi::logout(const FormData& form, int64_t nowMs)
     if (!session)
         return xml(XmlReply::fail("INVALID SESSION"));
     std::string id = session->id;
-    Log::info("logout user %d session %s", session->userId, id.c_str());
+    Log::info("logout user %d", session->userId);
     m_sessions.remove(id);
     if (m_relay)
         m_relay->sessionEnded(id);
