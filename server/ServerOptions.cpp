@@ -26,7 +26,7 @@ const char* ServerOptions::usage()
            "                        loopback name, 0.0.0.0 otherwise)\n"
            "  --path-prefix P       path before \"7/\" in request paths, e.g. zumeli/ (default none)\n"
            "  --localization FILE   localisation table served as \"localizationDatabase\"; its version is\n"
-           "                        announced at login (default none)\n"
+           "                        announced at login (default DIR/ZumeliLocalization.xml when present)\n"
            "  --default-codec N     codec of channels created from now on (default 9, GSM)\n"
            "  --session-timeout S   seconds a session lives without any call or voice keep-alive (default 900)\n"
            "  --floor-timeout MS    a talker silent this long loses the floor (default 6000)\n"
@@ -184,6 +184,8 @@ bool ServerOptions::parse(int argc, const char* const* argv, std::string& error)
     bool loopback = host == "localhost" || host.compare(0, 4, "127.") == 0;
     config.bindAddress = bind ? *bind : (loopback ? "127.0.0.1" : "0.0.0.0");
     config.databasePath = dataFolder + "/zumeli.sqlite";
+    if (config.web.localizationPath.empty())
+        config.web.localizationPath = dataFolder + "/ZumeliLocalization.xml"; // served only when it exists
     return true;
 }
 

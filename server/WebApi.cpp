@@ -15,6 +15,7 @@
 #include <cstring>
 #include <ctime>
 #include <set>
+#include <sys/stat.h>
 
 namespace Zumeli {
 
@@ -212,11 +213,20 @@ std::string WebApi::ownDetails(const UserRecord& user)
 
 std::string WebApi::localizationVersion()
 {
-    if (m_localizationRead)
+    // The operator may replace the table while the server runs; it is read again when it changed.
+    struct stat info {};
+    if (m_config.localizationPath.empty() || ::stat(m_config.localizationPath.c_str(), &info) != 0) {
+        m_localizationVersion.clear();
+        m_localizationStamp = -1;
         return m_localizationVersion;
-    m_localizationRead = true;
+    }
+    int64_t stamp = int64_t(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    if (stamp == m_localizationStamp)
+        return m_localizationVersion;
+    m_localizationStamp = stamp;
+    m_localizationVersion.clear();
     Text table;
-    if (m_config.localizationPath.empty() || !table.loadFromFile(Text(m_config.localizationPath)))
+    if (!table.loadFromFile(Text(m_config.localizationPath)))
         return m_localizationVersion;
     XmlChunkEnumerator items(XmlChunk(table).child("language"), "item");
     XmlChunk item;

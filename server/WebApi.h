@@ -98,7 +98,7 @@ private:
     VoiceRelay* m_relay;
     WebApiConfig m_config;
     std::string m_localizationVersion;
-    bool m_localizationRead = false;
+    int64_t m_localizationStamp = -1; // modification time of the table last read
 };
 
 } // namespace Zumeli

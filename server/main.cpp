@@ -60,7 +60,7 @@ int main(int argc, char** argv)
     ServerOptions options;
     std::string error;
     if (!options.parse(argc, argv, error)) {
-        std::fprintf(stderr, "zumeli-server: %s\n\n%s", error.c_str(), ServerOptions::usage());
+        std::fprintf(stderr, "zumeli-server: %s (see zumeli-server --help)\n", error.c_str());
         return 2;
     }
     Log::Level level = Log::Info;
