@@ -683,13 +683,14 @@ bool WebApi::isAdminOrCoadmin(int channel, int userId)
 
 WebApi::Reply WebApi::getAdmin(const FormData& form, int64_t nowMs)
 {
-    // The client takes a reply that is exactly "FAIL" as a refusal, so this one has no headers.
+    // The client takes a reply whose body is just "FAIL" as a refusal.
+    const Reply refused { 403, httpResponse(403, "text/plain", "FAIL") };
     Session* session = this->session(form, nowMs);
     if (!session || session->channel == 0)
-        return { 403, "FAIL" };
+        return refused;
     auto channel = m_store.channel(session->channel);
     if (!channel)
-        return { 403, "FAIL" };
+        return refused;
     AdministrationDocument d = m_store.adminDocument(channel->number);
     // Only the administration sees who is listed.
     bool insider = isAdminOrCoadmin(channel->number, session->userId);

@@ -349,9 +349,11 @@ TEST_F(WebApiTest, OneAdministratorPerChannelAndAccessModesDecidePe)
     EXPECT_EQ(statusOf(outsider.join(1500)), "UP"); // no administration, no restrictions
 }
 
-TEST_F(WebApiTest, GetAdminRefusalIsTheBareWordFail)
+TEST_F(WebApiTest, GetAdminRefusalIsABodyOfJustFail)
 {
-    EXPECT_EQ(post(port(), "GetAdmin.php", "sessionID=unknown&"), "FAIL");
+    std::string reply = post(port(), "GetAdmin.php", "sessionID=unknown&");
+    EXPECT_EQ(reply.substr(0, 12), "HTTP/1.0 403");
+    EXPECT_EQ(reply.substr(reply.find("\r\n\r\n") + 4), "FAIL");
 }
 
 TEST_F(WebApiTest, SearchChannelFindsTheNextChannelWithPeople)
