@@ -592,7 +592,16 @@ Text& Text::decodeEntities(const Text& source)
 
 Text& Text::appendElement(const char* name, const Text& value, bool newline)
 {
-    return appendElement(name, value.c_str(), newline);
+    m_bytes += '<';
+    append(name);
+    m_bytes += '>';
+    m_bytes += value.m_bytes; // every byte, zero bytes included
+    m_bytes += "</";
+    append(name);
+    m_bytes += '>';
+    if (newline)
+        appendNewline();
+    return *this;
 }
 
 Text& Text::appendElement(const char* name, const char* value, bool newline)

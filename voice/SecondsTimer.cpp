@@ -2,6 +2,8 @@
 
 #include "platform/Clock.h"
 
+#include <atomic>
+
 namespace Zumeli {
 
 float SecondsTimer::systemSeconds()
@@ -10,7 +12,14 @@ float SecondsTimer::systemSeconds()
     return float(Platform::tickMilliseconds() - origin) * 0.001f;
 }
 
-float SecondsTimer::now() const { return m_timeSource ? *m_timeSource : systemSeconds(); }
+// The time source may be the audio clock, which the audio callback advances on its own thread;
+// it is read atomically so the engine never sees a torn value.
+float SecondsTimer::now() const
+{
+    if (!m_timeSource)
+        return systemSeconds();
+    return std::atomic_ref<float>(const_cast<float&>(*m_timeSource)).load(std::memory_order_acquire);
+}
 
 void SecondsTimer::start(float seconds)
 {

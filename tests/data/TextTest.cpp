@@ -225,4 +225,7 @@ TEST(Text, ElementWriters)
     Text xml;
     xml.appendElement("name", Text("a<b"), true).appendIntElement("n", -3, false).appendEscapedElement("t", Text("x y"), true);
     EXPECT_EQ(xml, "<name>a<b</name>\r\n<n>-3</n><t>x%20y</t>\r\n");
+    Text zero;
+    zero.appendElement("v", Text("a\0b", 3), false);
+    EXPECT_EQ(zero, Text("<v>a\0b</v>", 10)) << "a value keeps its zero bytes";
 }

@@ -63,6 +63,23 @@ public:
         return bytes;
     }
 
+    // Reads count bytes when they arrive within a short wait; fewer (possibly none) otherwise.
+    std::vector<uint8_t> readAvailable(size_t count)
+    {
+        std::vector<uint8_t> bytes;
+        while (bytes.size() < count) {
+            pollfd ready { m_peer, POLLIN, 0 };
+            if (::poll(&ready, 1, 50) != 1)
+                break;
+            uint8_t buffer[512];
+            ssize_t got = ::recv(m_peer, buffer, std::min(sizeof buffer, count - bytes.size()), 0);
+            if (got <= 0)
+                break;
+            bytes.insert(bytes.end(), buffer, buffer + got);
+        }
+        return bytes;
+    }
+
     void closePeer()
     {
         if (m_peer >= 0)

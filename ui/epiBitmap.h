@@ -1,0 +1,82 @@
+#pragma once
+
+#include "ui/epiRect.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A 32-bit bitmap in memory: rows top to bottom, each pixel 0xAARRGGBB in a uint32_t (the same
+// layout as a Cairo ARGB32 surface), colours not premultiplied by alpha. Every drawing operation
+// clips to the destination's bounds and to the clip rectangle it is given.
+class epiBitmap : public epiObject
+{
+public:
+    epiBitmap() = default;
+    epiBitmap(int32_t width, int32_t height) { create(width, height); }
+
+    epiCode typeCode() const override { return epiFourCC("obit"); }
+
+    // A bitmap of this size, all pixels 0 (transparent black). False for a negative or huge size.
+    bool create(int32_t width, int32_t height);
+    int32_t width() const { return m_width; }
+    int32_t height() const { return m_height; }
+    bool isEmpty() const { return m_width == 0 || m_height == 0; }
+    epiRect bounds() const { return {0, 0, m_width, m_height}; }
+    bool hasAlpha() const { return m_hasAlpha; }
+    void setHasAlpha(bool alpha) { m_hasAlpha = alpha; }
+
+    uint32_t pixel(int32_t x, int32_t y) const { return m_pixels[static_cast<size_t>(y) * m_width + x]; }
+    void setPixel(int32_t x, int32_t y, uint32_t argb)
+    {
+        m_pixels[static_cast<size_t>(y) * m_width + x] = argb;
+    }
+    uint32_t* row(int32_t y) { return m_pixels.data() + static_cast<size_t>(y) * m_width; }
+    const uint32_t* row(int32_t y) const { return m_pixels.data() + static_cast<size_t>(y) * m_width; }
+    uint32_t* pixels() { return m_pixels.data(); }
+    const uint32_t* pixels() const { return m_pixels.data(); }
+
+    void fill(const epiRect& rect, uint32_t argb);
+
+    // Copies `source` rectangle of `from` to `at`, every copied pixel made opaque.
+    void copyFrom(const epiBitmap& from, const epiRect& source, epiPoint at, const epiRect& clip);
+    // Draws `source` of `from` over this bitmap at `at`, blending by the source's alpha.
+    void blendFrom(const epiBitmap& from, const epiRect& source, epiPoint at, const epiRect& clip);
+    // Draws `source` of `from` scaled into `destination` (bilinear), blended by alpha when the
+    // source has alpha, copied opaque otherwise.
+    void drawScaled(const epiBitmap& from, const epiRect& source, const epiRect& destination,
+                    const epiRect& clip);
+    // Draws a face the way bitmap widgets do: same size as `destination` copies or blends (by
+    // hasAlpha), another size scales.
+    void drawImage(const epiBitmap& from, const epiRect& destination, const epiRect& clip);
+    // The text mode ('blen'): the red component of `from` is the coverage c of `colour`
+    // (0xAARRGGBB); each destination colour becomes dest × (1 − c) + colour × c, alpha 255.
+    void blendCoverage(const epiBitmap& from, const epiRect& source, epiPoint at, const epiRect& clip,
+                       uint32_t colour);
+    // The same with an 8-bit coverage mask of `maskWidth` × `maskHeight` (stride in bytes).
+    void blendMask(const uint8_t* mask, int32_t maskWidth, int32_t maskHeight, int32_t stride, epiPoint at,
+                   const epiRect& clip, uint32_t colour);
+
+    // PNG through libpng. Decoding gives a bitmap with alpha; false (bitmap unchanged) when the
+    // bytes are not a PNG it can read.
+    bool decodePng(const uint8_t* bytes, size_t size);
+    bool loadPng(const std::string& path);
+    bool savePng(const std::string& path) const;
+    std::vector<uint8_t> encodePng() const;
+    // Takes each pixel's alpha from the red component of `mask` at the same place.
+    void applyAlphaMask(const epiBitmap& mask);
+
+private:
+    // Clips a copy of `source` (of `from`) drawn at `at`: adjusts both, false when nothing is left.
+    bool clipCopy(const epiBitmap& from, epiRect& source, epiPoint& at, const epiRect& clip) const;
+
+    int32_t m_width = 0;
+    int32_t m_height = 0;
+    bool m_hasAlpha = false;
+    std::vector<uint32_t> m_pixels;
+};
+
+constexpr uint32_t epiArgb(uint8_t a, uint8_t r, uint8_t g, uint8_t b)
+{
+    return (uint32_t{a} << 24) | (uint32_t{r} << 16) | (uint32_t{g} << 8) | b;
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "ui/epiUbo.h"
+
+// A plain container ('iCon'): its children come from the layout document named by 'chil',
+// built when the container is created, or at once when it has already been shown.
+class epiUiContainer : public epiUbo
+{
+public:
+    static constexpr epiCode kKind = epiFourCC("iCon");
+
+    epiCode typeCode() const override { return kKind; }
+    bool acceptsParent(epiCode type) const override;
+    void setAttributeText(epiCode code, const epiText& value) override;
+    void setAttribute(epiCode code, int32_t value) override;
+    bool getAttribute(epiCode code, epiText& value) const override;
+    void create() override;
+
+    const epiText& childLayout() const { return m_childLayout; }
+    bool preserveFlag() const { return m_preserve; }
+
+private:
+    epiText m_childLayout;
+    bool m_preserve = false;
+};
