@@ -1,0 +1,79 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace Zumeli {
+
+// One SQLite database file, opened in WAL mode with a busy time-out, so that the server and an
+// operator command can use it at the same time. Failures are reported by results, never thrown.
+class Database {
+public:
+    Database() = default;
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // Opens (creating when missing) the file; ":memory:" gives a private in-memory database.
+    bool open(const std::string& path);
+    void close();
+    bool isOpen() const { return m_db != nullptr; }
+
+    // Runs one or more statements without results; false (and a log line) on failure.
+    bool exec(const char* sql);
+    int64_t lastInsertId() const;
+    int changes() const;
+    const char* lastError() const;
+    sqlite3* handle() const { return m_db; }
+
+private:
+    sqlite3* m_db = nullptr;
+};
+
+// A prepared statement with positional parameters (1-based) and columns (0-based).
+class Statement {
+public:
+    Statement(Database& db, const char* sql);
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    bool isValid() const { return m_stmt != nullptr; }
+    Statement& bind(int index, int64_t value);
+    Statement& bind(int index, std::string_view text);
+    Statement& bindBlob(int index, const void* data, size_t size);
+
+    // True while a row is available.
+    bool step();
+    // Runs a statement without results to its end; true when it succeeded.
+    bool run();
+    void reset();
+
+    int64_t integer(int column) const;
+    std::string text(int column) const;
+    std::vector<uint8_t> blob(int column) const;
+
+private:
+    Database& m_db;
+    sqlite3_stmt* m_stmt = nullptr;
+    bool m_failed = false;
+};
+
+// Begins a transaction and rolls it back unless commit() was called.
+class Transaction {
+public:
+    explicit Transaction(Database& db);
+    ~Transaction();
+    bool commit();
+
+private:
+    Database& m_db;
+    bool m_open = false;
+};
+
+} // namespace Zumeli
