@@ -80,28 +80,12 @@ bool epiBitmap::clipCopy(const epiBitmap& from, epiRect& source, epiPoint& at, c
 
 void epiBitmap::copyFrom(const epiBitmap& from, const epiRect& source, epiPoint at, const epiRect& clip)
 {
-    epiRect src = source;
-    if (!clipCopy(from, src, at, clip))
-        return;
-    for (int32_t y = 0; y < src.height(); ++y) {
-        const uint32_t* in = from.row(src.top + y) + src.left;
-        uint32_t* out = row(at.y + y) + at.x;
-        for (int32_t x = 0; x < src.width(); ++x)
-            out[x] = in[x] | 0xFF000000u;
-    }
+    combineFrom(from, source, at, clip, [](uint32_t, uint32_t in) { return in | 0xFF000000u; });
 }
 
 void epiBitmap::blendFrom(const epiBitmap& from, const epiRect& source, epiPoint at, const epiRect& clip)
 {
-    epiRect src = source;
-    if (!clipCopy(from, src, at, clip))
-        return;
-    for (int32_t y = 0; y < src.height(); ++y) {
-        const uint32_t* in = from.row(src.top + y) + src.left;
-        uint32_t* out = row(at.y + y) + at.x;
-        for (int32_t x = 0; x < src.width(); ++x)
-            out[x] = over(out[x], in[x]);
-    }
+    combineFrom(from, source, at, clip, [&](uint32_t out, uint32_t in) { return over(out, in); });
 }
 
 void epiBitmap::drawScaled(const epiBitmap& from, const epiRect& source, const epiRect& destination,
@@ -154,15 +138,7 @@ void epiBitmap::drawImage(const epiBitmap& from, const epiRect& destination, con
 void epiBitmap::blendCoverage(const epiBitmap& from, const epiRect& source, epiPoint at, const epiRect& clip,
                               uint32_t colour)
 {
-    epiRect src = source;
-    if (!clipCopy(from, src, at, clip))
-        return;
-    for (int32_t y = 0; y < src.height(); ++y) {
-        const uint32_t* in = from.row(src.top + y) + src.left;
-        uint32_t* out = row(at.y + y) + at.x;
-        for (int32_t x = 0; x < src.width(); ++x)
-            out[x] = coverageBlend(out[x], channel(in[x], 16) / 255.0f, colour);
-    }
+    combineFrom(from, source, at, clip, [&](uint32_t out, uint32_t in) { return coverageBlend(out, channel(in, 16) / 255.0f, colour); });
 }
 
 void epiBitmap::blendMask(const uint8_t* mask, int32_t maskWidth, int32_t maskHeight, int32_t stride,

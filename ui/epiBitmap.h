@@ -69,6 +69,20 @@ public:
 private:
     // Clips a copy of `source` (of `from`) drawn at `at`: adjusts both, false when nothing is left.
     bool clipCopy(const epiBitmap& from, epiRect& source, epiPoint& at, const epiRect& clip) const;
+    // Combines each visible source pixel into the pixel under it: out = combine(out, in).
+    template<typename Combine>
+    void combineFrom(const epiBitmap& from, const epiRect& source, epiPoint at, const epiRect& clip, Combine combine)
+    {
+        epiRect src = source;
+        if (!clipCopy(from, src, at, clip))
+            return;
+        for (int32_t y = 0; y < src.height(); ++y) {
+            const uint32_t* in = from.row(src.top + y) + src.left;
+            uint32_t* out = row(at.y + y) + at.x;
+            for (int32_t x = 0; x < src.width(); ++x)
+                out[x] = combine(out[x], in[x]);
+        }
+    }
 
     int32_t m_width = 0;
     int32_t m_height = 0;
