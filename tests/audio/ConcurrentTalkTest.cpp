@@ -28,9 +28,9 @@ TEST(ConcurrentTalk, SamplesCrossTheThreadsInOrderAndOnce)
     auto decoder = createAudioCodec(0);
     talkerEngine.talk.setCodec(0, encoder->frameSamples());
 
-    // The callback runs at most one block ahead of the engine steps, as a real one (paced by the
-    // device) would stay behind an engine that keeps up, so the receive buffer never runs dry and
-    // nothing is faded in the middle of the talk; the two still run at the same time.
+    // The callback runs at most one block ahead of the engine, as a real one (paced by the device)
+    // would stay behind an engine that keeps up, so the receive buffer never runs dry and nothing
+    // is faded in the middle of the talk; the two still run at the same time.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     auto inTime = [&] { return std::chrono::steady_clock::now() < deadline; };
     std::atomic<int> blocksRun { 0 };
@@ -43,7 +43,11 @@ TEST(ConcurrentTalk, SamplesCrossTheThreadsInOrderAndOnce)
         std::vector<float> microphone(block), speaker(block);
         int64_t next = 1; // sample k of the talk carries the value k / 1e6
         while (!stop.load()) {
-            while (stepsDone.load() < blocksRun.load() - 1 && !stop.load() && inTime())
+            // Wait until the engine has taken every whole frame captured so far: counting steps
+            // is not enough, since a step that ran just before a block was written took nothing.
+            while ((stepsDone.load() < blocksRun.load() - 1
+                    || talkerEngine.capture.available() >= encoder->frameSamples())
+                   && !stop.load() && inTime())
                 std::this_thread::yield();
             bool talking = talkerEngine.talk.talkActive();
             for (int i = 0; i < block; ++i)
