@@ -1,25 +1,10 @@
+#include "tests/support/ChecksumReference.h"
 #include "data/Checksum.h"
 
 #include <benchmark/benchmark.h>
 #include <vector>
 
 namespace {
-
-// The checksum as its definition reads, one bit at a time: the baseline the table beats.
-uint32_t checksumBitByBit(const uint8_t* data, size_t length)
-{
-    uint32_t value = 0;
-    for (size_t i = 0; i < length; ++i) {
-        uint32_t byte = data[i];
-        for (int bit = 0; bit < 8; ++bit) {
-            if ((value ^ byte) & 1u)
-                value ^= 0x85C14003u;
-            value >>= 1;
-            byte >>= 1;
-        }
-    }
-    return value;
-}
 
 std::vector<uint8_t> bytes(size_t size)
 {

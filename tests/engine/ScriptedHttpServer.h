@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tests/support/LoopbackListener.h"
+#include "tests/support/ReadHttpRequest.h"
 #include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
@@ -59,28 +60,7 @@ private:
         return ::poll(&ready, 1, milliseconds) == 1;
     }
 
-    std::string readRequest(int peer)
-    {
-        std::string request;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-        while (std::chrono::steady_clock::now() < deadline) {
-            size_t headersEnd = request.find("\r\n\r\n");
-            if (headersEnd != std::string::npos) {
-                size_t lengthAt = request.find("Content-Length: ");
-                size_t length = lengthAt < headersEnd ? std::strtoul(request.c_str() + lengthAt + 16, nullptr, 10) : 0;
-                if (request.size() >= headersEnd + 4 + length)
-                    break;
-            }
-            if (!waitReadable(peer, 50))
-                continue;
-            char buffer[4096];
-            ssize_t got = ::recv(peer, buffer, sizeof buffer, 0);
-            if (got <= 0)
-                break;
-            request.append(buffer, size_t(got));
-        }
-        return request;
-    }
+    std::string readRequest(int peer) { return readHttpRequest(peer); }
 
     void serve()
     {
