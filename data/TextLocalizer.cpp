@@ -38,6 +38,15 @@ void TextLocalizer::load(const Text& table)
     }
 }
 
+void TextLocalizer::setText(const Text& id, const Text& text)
+{
+    auto [found, added] = m_firstIndex.try_emplace(id.str(), m_items.size());
+    if (added)
+        m_items.push_back({ id, text });
+    else
+        m_items[found->second].data = text;
+}
+
 bool TextLocalizer::lookup(const Text& id, Text& out) const
 {
     auto found = m_firstIndex.find(id.str());

@@ -39,6 +39,8 @@ public:
     void translate(const char* input, Text& out);
     // Translates into one buffer shared by every caller: valid until the next call.
     const char* translateStatic(const char* input);
+    // Replaces the text of an id (its first entry), or adds the id.
+    void setText(const Text& id, const Text& text);
     // Exact comparison, first match in table order.
     bool lookup(const Text& id, Text& out) const;
     static Text lookupId(const Text& text);

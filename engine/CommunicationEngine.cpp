@@ -325,7 +325,7 @@ void CommunicationEngine::imageLoaded(bool ok, int type, int paramId, const Text
     if (!ok)
         return;
     if (!record) {
-        m_client.setChannelPhotoPath(target);
+        m_client.channelPhotoReceived(target);
         m_responses.post(Response::PhotoUpdated, int32_t(sender));
         return;
     }

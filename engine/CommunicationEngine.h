@@ -41,7 +41,7 @@ public:
     // Joins a channel (the join task replaces any waiting join).
     void join(int channel);
     void fetchMessages() override;
-    void loadMissingUsers();
+    void loadMissingUsers() override;
     // Shows a picture from the cache, or fetches it once (a load of the same record already
     // waiting or running is not repeated).
     void loadUserImage(ChannelElement::Image& record, int type, int paramId);

@@ -41,6 +41,12 @@ void LoginTask::replyText(const Text& reply)
     finish();
 }
 
+void LoginTask::failure()
+{
+    m_engine.loginReplied(LoginBadReply, m_record);
+    finish();
+}
+
 void ChangeChannelTask::start()
 {
     Manager& manager = m_engine.manager();

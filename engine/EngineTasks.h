@@ -47,6 +47,8 @@ public:
     using HttpPostTask::HttpPostTask;
     void start() override;
     void replyText(const Text& reply) override;
+    // No answer at all (refused connection, time-out) is a failed login, as a bad reply is.
+    void failure() override;
     const LoginRecord& record() const { return m_record; }
 
 private:

@@ -38,7 +38,7 @@ public:
 
     // The local JPEG the user shares as the channel photo, and where a received one landed.
     virtual Text channelPhotoToPost() const = 0;
-    virtual void setChannelPhotoPath(const Text& path) = 0;
+    virtual void channelPhotoReceived(const Text& path) = 0;
 
     virtual void setLinkQuality(float quality) = 0;
     virtual void setCurrentTalker(uint32_t user) = 0;

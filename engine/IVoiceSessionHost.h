@@ -17,6 +17,8 @@ public:
     virtual void logout() = 0;
     // The channel's people changed: fetch the user list, refresh people and channel events.
     virtual void reloadPeople() = 0;
+    // Someone arrived whose name and details are not known yet: fetch them in the background.
+    virtual void loadMissingUsers() = 0;
     // True when the user switched off people updates.
     virtual bool userUpdatesDisabled() const = 0;
     // Join the current channel again (its settings changed).

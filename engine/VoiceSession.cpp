@@ -322,6 +322,9 @@ void VoiceSession::handle(const ClientMessage& message)
             m_present->push_back(int32_t(user));
         m_responses.post(Response::ChannelPeopleChanged);
         m_events.syncPresent(m_present ? *m_present : std::vector<int32_t> {});
+        // Without this the newcomer would show as "[id]" until the next full user list.
+        if (!m_host.userUpdatesDisabled())
+            m_host.loadMissingUsers();
         break;
     case Code::UserGone:
         if (m_present)

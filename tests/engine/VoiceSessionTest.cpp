@@ -18,6 +18,7 @@ public:
     }
     void logout() override { ++logouts; }
     void reloadPeople() override { ++reloads; }
+    void loadMissingUsers() override { ++detailLoads; }
     bool userUpdatesDisabled() const override { return false; }
     void joinCurrentChannel() override { ++rejoins; }
     void loadChannelPhoto(uint32_t) override { ++photoLoads; }
@@ -26,7 +27,7 @@ public:
     void setCurrentTalker(uint32_t user) override { talker = user; }
 
     bool webAlive = true;
-    int webChecks = 0, logouts = 0, reloads = 0, rejoins = 0, photoLoads = 0, fetches = 0;
+    int webChecks = 0, logouts = 0, reloads = 0, detailLoads = 0, rejoins = 0, photoLoads = 0, fetches = 0;
     float linkQuality = -1;
     uint32_t talker = 0;
 };
@@ -314,6 +315,7 @@ TEST_F(Session, PeopleArriveAndLeave)
     EXPECT_TRUE(posted(Response::ChannelPeopleChanged));
     EXPECT_EQ(channel.presentUsers, (std::vector<int> { int(Me), 7, 9 }));
     EXPECT_EQ(people.find(9)->ts, 4);
+    EXPECT_EQ(host.detailLoads, 1) << "the newcomer's name is fetched";
 
     VoicePacket gone = present;
     gone.setType(uint8_t(VoiceMessage::UsersGone));

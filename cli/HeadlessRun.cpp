@@ -1,0 +1,251 @@
+#include "cli/HeadlessRun.h"
+
+#include "audio/AudioHardware.h"
+#include "audio/FileAudioBackend.h"
+#include "audio/NullAudioBackend.h"
+#include "audio/PortAudioBackend.h"
+#include "audio/WavFile.h"
+#include "cli/CliEvents.h"
+#include "cli/ReceivedAudioRecorder.h"
+#include "engine/Client.h"
+#include "engine/Manager.h"
+#include "platform/Clock.h"
+
+#include <atomic>
+#include <csignal>
+#include <cstdarg>
+#include <cstdlib>
+#include <string>
+
+namespace Zumeli {
+
+namespace {
+
+std::atomic<bool> g_interrupted { false };
+
+void interrupt(int) { g_interrupted.store(true); }
+
+constexpr double StepSeconds = 1.0 / 30;
+// How long the talk goes on after the file's last sample, so the last frames reach the relay.
+constexpr double TalkTailSeconds = 0.3;
+// How long a clean stop waits for the logout.
+constexpr double LogoutSeconds = 3.0;
+
+double seconds() { return double(Platform::tickMilliseconds()) / 1000.0; }
+
+void pause(double duration)
+{
+    if (duration > 0)
+        Platform::sleepMilliseconds(int(duration * 1000.0 + 0.5));
+}
+
+void fail(CliEvents& events, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+void fail(CliEvents& events, const char* format, ...)
+{
+    char line[512];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(line, sizeof line, format, arguments);
+    va_end(arguments);
+    std::fprintf(stderr, "zumeli-cli: %s\n", line);
+    events.print("error %s", line);
+}
+
+std::unique_ptr<IAudioBackend> makeBackend(const std::string& kind)
+{
+    if (kind == "portaudio")
+        return std::make_unique<PortAudioBackend>();
+    if (kind == "file")
+        return std::make_unique<FileAudioBackend>();
+    return std::make_unique<NullAudioBackend>();
+}
+
+// The stages of --talk.
+enum class Talk { None, Waiting, Pressed, Feeding, Tail, Done };
+
+} // namespace
+
+int runHeadless(const CliOptions& options, FILE* eventOutput)
+{
+    std::signal(SIGINT, interrupt);
+    std::signal(SIGTERM, interrupt);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    if (!options.serverHost.empty()) {
+        ::setenv("ZUMELI_SERVICE_HOST", options.serverHost.c_str(), 1);
+        ::setenv("ZUMELI_SERVICE_PORT", std::to_string(options.serverPort).c_str(), 1);
+    }
+
+    Manager& manager = Manager::instance();
+    PreferencesStartup startup;
+    if (options.prefsPath)
+        startup.prefsPath = Text(options.prefsPath->c_str());
+    if (options.user)
+        startup.user = Text(options.user->c_str());
+    if (options.password && !options.registerName)
+        startup.pass = Text(options.password->c_str());
+    manager.preferences.load(startup);
+    manager.preferences.addEngineDefaults();
+    if (options.guest)
+        manager.preferences.set("public.isregisteredlogin", "0");
+
+    Client client(manager);
+    CliEvents events(client, eventOutput);
+    client.setDelegate(&events);
+
+    if (options.registerName) {
+        Text error;
+        Text name(options.registerName->c_str());
+        if (!client.registerUser(name, Text(options.password->c_str()), Text(options.mail.c_str()), error)) {
+            fail(events, "registration of \"%s\" failed: %s", name.c_str(),
+                 error.isEmpty() ? "the service did not answer" : error.c_str());
+            return ExitLogin;
+        }
+        events.print("registered %s", name.c_str());
+        return ExitDone;
+    }
+
+    // The talk file is checked before anything connects.
+    if (!options.talkFile.empty()) {
+        std::vector<float> samples;
+        int32_t rate = 0;
+        std::string error;
+        if (!readWav(options.talkFile, samples, rate, &error)) {
+            fail(events, "cannot use %s: %s", options.talkFile.c_str(), error.c_str());
+            return ExitUsage;
+        }
+    }
+
+    AudioHardware hardware;
+    auto backend = makeBackend(options.audio);
+    FileAudioBackend* fileBackend = dynamic_cast<FileAudioBackend*>(backend.get());
+    std::string inputDevice = manager.preferences.get("audiodevice.input").str();
+    std::string outputDevice = manager.preferences.get("audiodevice.output").str();
+    if (!hardware.open(&client, std::move(backend), inputDevice, outputDevice)) {
+        // Without a sound card the client still needs a clock: silence paced in real time.
+        std::fprintf(stderr, "zumeli-cli: no sound device could be opened; going on without sound\n");
+        fileBackend = nullptr;
+        if (!hardware.open(&client, std::make_unique<NullAudioBackend>(), "", "")) {
+            fail(events, "the audio clock could not start");
+            return ExitUsage;
+        }
+    }
+
+    ReceivedAudioRecorder recorder;
+    if (!options.recordFile.empty()) {
+        if (!recorder.open(options.recordFile, hardware.sampleRate())) {
+            fail(events, "cannot write %s", options.recordFile.c_str());
+            return ExitUsage;
+        }
+        client.setAudioDelegate(&recorder);
+    }
+
+    if (options.channel)
+        client.setStartChannel(*options.channel);
+    client.connect();
+
+    Talk talk = options.talkFile.empty() ? Talk::None : Talk::Waiting;
+    bool messagesSent = options.messages.empty();
+    int exitCode = ExitDone;
+    double start = seconds();
+    double tailEnd = 0;
+    double next = start;
+
+    while (!g_interrupted.load()) {
+        double now = seconds();
+        if (options.duration > 0 && now - start >= options.duration)
+            break;
+        client.step(0);
+        recorder.drain();
+
+        if (events.loginRefused || (events.loginFailed && !events.voiceEverUp && !events.loggedIn)) {
+            fail(events, "the login %s", events.loginRefused ? "was refused" : "failed: the service did not answer");
+            exitCode = ExitLogin;
+            break;
+        }
+        if (events.loggedIn && !messagesSent) {
+            for (const CliOptions::Message& message : options.messages)
+                client.sendMessageToUser(Text(message.text.c_str()), message.userId);
+            messagesSent = true;
+        }
+
+        switch (talk) {
+        case Talk::Waiting:
+            if (events.voiceUp && client.talkAllowed()) {
+                events.talkGranted = false;
+                client.talkPressed();
+                talk = Talk::Pressed;
+            }
+            break;
+        case Talk::Pressed:
+            if (events.talkGranted && fileBackend) {
+                std::string error;
+                if (!fileBackend->setInputFile(options.talkFile, &error)) {
+                    fail(events, "cannot use %s: %s", options.talkFile.c_str(), error.c_str());
+                    client.talkReleased();
+                    talk = Talk::Done;
+                    break;
+                }
+                talk = Talk::Feeding;
+            }
+            break;
+        case Talk::Feeding:
+            if (fileBackend->inputRemaining() == 0) {
+                events.print("talk-file-done");
+                tailEnd = now + TalkTailSeconds;
+                talk = Talk::Tail;
+            }
+            break;
+        case Talk::Tail:
+            if (now >= tailEnd) {
+                client.talkReleased();
+                talk = Talk::Done;
+            }
+            break;
+        default:
+            break;
+        }
+        // Without a duration a talking client stops once its talk is over.
+        if (options.duration <= 0 && talk == Talk::Done && !events.talkGranted)
+            break;
+        if (options.duration <= 0 && talk == Talk::Done && events.talkEnded)
+            break;
+
+        next += StepSeconds;
+        double wait = next - seconds();
+        if (wait > 0)
+            pause(wait);
+        else
+            next = seconds();
+    }
+
+    if (exitCode == ExitDone && !events.voiceEverUp) {
+        fail(events, "the voice connection did not come up within %.0f seconds",
+             seconds() - start);
+        exitCode = ExitNoVoice;
+    }
+
+    // A clean stop: leave the channel and wait (bounded) for the service to confirm.
+    if (events.loggedIn) {
+        if (talk == Talk::Feeding || talk == Talk::Tail)
+            client.talkReleased();
+        client.disconnect();
+        double until = seconds() + LogoutSeconds;
+        while (!events.loggedOut && seconds() < until) {
+            client.step(0);
+            recorder.drain();
+            pause(StepSeconds);
+        }
+    }
+    client.setAudioDelegate(nullptr);
+    hardware.close();
+    if (!options.recordFile.empty() && !recorder.finish()) {
+        fail(events, "writing %s failed", options.recordFile.c_str());
+        if (exitCode == ExitDone)
+            exitCode = ExitUsage;
+    }
+    return exitCode;
+}
+
+} // namespace Zumeli
