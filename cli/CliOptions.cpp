@@ -213,7 +213,12 @@ Events (--events), one line each, first word fixed:
   photo-updated USER            position-requested
   position-sent TEXT
   recorded-audio COUNT, unused  (kept for completeness; the engine never sends them)
-  registered NAME               talk-file-done (the --talk file was fed whole)
+  registered NAME
+  talk-file-started SECONDS     the --talk file starts to feed the microphone
+  talk-file-done                the --talk file was fed whole
+  audio-heard SECONDS           with --record: the first audible received sound
+                                (SECONDS: the system's monotonic clock, shared by all
+                                processes, so two clients' lines give the delay)
   error TEXT                    (also on standard error)
 )";
 }

@@ -147,6 +147,7 @@ int runHeadless(const CliOptions& options, FILE* eventOutput)
 
     Talk talk = options.talkFile.empty() ? Talk::None : Talk::Waiting;
     bool messagesSent = options.messages.empty();
+    bool heardReported = false;
     int exitCode = ExitDone;
     double start = seconds();
     double tailEnd = 0;
@@ -158,6 +159,10 @@ int runHeadless(const CliOptions& options, FILE* eventOutput)
             break;
         client.step(0);
         recorder.drain();
+        if (!heardReported && recorder.firstHeardAt() != 0) {
+            events.print("audio-heard %.3f", double(recorder.firstHeardAt()) / 1000.0);
+            heardReported = true;
+        }
 
         if (events.loginRefused || (events.loginFailed && !events.voiceEverUp && !events.loggedIn)) {
             fail(events, "the login %s", events.loginRefused ? "was refused" : "failed: the service did not answer");
@@ -187,6 +192,7 @@ int runHeadless(const CliOptions& options, FILE* eventOutput)
                     talk = Talk::Done;
                     break;
                 }
+                events.print("talk-file-started %.3f", seconds());
                 talk = Talk::Feeding;
             }
             break;

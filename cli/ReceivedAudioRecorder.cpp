@@ -1,5 +1,9 @@
 #include "cli/ReceivedAudioRecorder.h"
 
+#include "platform/Clock.h"
+
+#include <cmath>
+
 namespace Zumeli {
 
 bool ReceivedAudioRecorder::open(const std::string& path, int32_t deviceRate)
@@ -18,6 +22,16 @@ bool ReceivedAudioRecorder::open(const std::string& path, int32_t deviceRate)
 
 void ReceivedAudioRecorder::receivedAudio(const float* samples, int32_t n)
 {
+    // Reading the monotonic clock neither blocks nor allocates.
+    if (m_firstHeard.load(std::memory_order_relaxed) == 0) {
+        for (int32_t i = 0; i < n; ++i) {
+            if (std::fabs(samples[i]) > AudibleLevel) {
+                m_firstHeard.store(Platform::tickMilliseconds() + uint64_t(i) * 1000u / uint64_t(m_deviceRate),
+                                   std::memory_order_release);
+                break;
+            }
+        }
+    }
     if (!m_ring.writeSamples(samples, n))
         m_lost += n;
 }

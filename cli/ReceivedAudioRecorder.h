@@ -5,6 +5,7 @@
 #include "audio/IClientAudioDelegate.h"
 #include "audio/WavFile.h"
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,8 @@ namespace Zumeli {
 class ReceivedAudioRecorder final : public IClientAudioDelegate {
 public:
     static constexpr int32_t FileRate = 44100;
+    // About -26 dBFS: speech, not the codec's noise floor.
+    static constexpr float AudibleLevel = 0.05f;
 
     bool open(const std::string& path, int32_t deviceRate);
     // Main thread: writes what has arrived since the last call. False once writing failed.
@@ -24,6 +27,8 @@ public:
     bool finish();
     int64_t samplesWritten() const { return m_writer.samplesWritten(); }
     int64_t samplesLost() const { return m_lost; }
+    // When the first audible block arrived (monotonic milliseconds), or 0 before it did.
+    uint64_t firstHeardAt() const { return m_firstHeard.load(std::memory_order_acquire); }
 
     // Audio thread.
     void microphoneAudio(const float*, int32_t) override { }
@@ -38,6 +43,7 @@ private:
     std::vector<float> m_in;
     std::vector<float> m_out;
     int64_t m_lost = 0; // written by the audio thread only, read after it stopped
+    std::atomic<uint64_t> m_firstHeard { 0 };
     bool m_failed = false;
 };
 
