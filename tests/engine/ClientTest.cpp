@@ -1,3 +1,4 @@
+#include "data/AdministrationDocument.h"
 #include "engine/Client.h"
 #include "engine/CommunicationEngine.h"
 #include "engine/EngineCodes.h"
@@ -501,4 +502,93 @@ TEST_F(ClientFixture, OperationsForTheEngineOnlyWhenAllowed)
     requests = takeRequests();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].code, Request::HeaderImage);
+}
+
+TEST_F(ClientFixture, PasswordChangeIsStoredOnlyWhenTheServiceAgrees)
+{
+    client->setLogin("alice", "old");
+    manager.preferences.set("public.isregisteredlogin", "0");
+    web.answer("7/ChangePassword.php", "<status>FAIL</status>");
+    EXPECT_FALSE(client->changePassword("new"));
+    EXPECT_EQ(manager.preferences.password(), "old");
+    EXPECT_EQ(manager.preferences.get("public.isregisteredlogin"), "0");
+
+    web.answer("7/ChangePassword.php", "<status>OK</status>");
+    EXPECT_TRUE(client->changePassword("new"));
+    EXPECT_EQ(manager.preferences.password(), "new");
+    EXPECT_EQ(manager.preferences.get("public.isregisteredlogin"), "1");
+}
+
+TEST_F(ClientFixture, RegistrationStoresNothing)
+{
+    web.answer("7/Register/Register.php", "<status>FAIL</status><errorString>Name taken</errorString>");
+    Text error;
+    EXPECT_FALSE(client->registerUser("bob", "pw", "bob@example.org", error));
+    EXPECT_EQ(error, "Name taken");
+    web.answer("7/Register/Register.php", "<status>OK</status>");
+    EXPECT_TRUE(client->registerUser("bob", "pw", "bob@example.org", error));
+    EXPECT_EQ(manager.preferences.userName(), "");
+    std::string body = web.requests().back().body;
+    EXPECT_EQ(body.rfind("user=bob&password=", 0), 0u) << body;
+    EXPECT_NE(body.find("&mail=bob@example.org&"), std::string::npos) << body;
+}
+
+TEST_F(ClientFixture, NextChannelJoinsWhatTheServiceFindsOrRefreshesTheDisplay)
+{
+    web.answer("7/SearchChannel.php", "<status>OK</status><channel>2600</channel>");
+    client->nextChannel();
+    std::vector<ClientMessage> requests = takeRequests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].code, Request::ChangeChannel);
+    EXPECT_EQ(requests[0].value, 1999) << "what the service finds is kept within the bounds too";
+    EXPECT_NE(web.requests().back().body.find("direction=1"), std::string::npos);
+
+    web.answer("7/SearchChannel.php", "<status>FAIL</status>");
+    manager.session.currentChannel = 1200;
+    client->previousChannel();
+    EXPECT_NE(web.requests().back().body.find("direction=0"), std::string::npos);
+    EXPECT_TRUE(takeRequests().empty());
+    delegate.calls.clear();
+    for (int i = 0; i < 3; ++i)
+        client->step(0);
+    EXPECT_EQ(delegate.calls, (std::vector<std::string> { "channel-changed 1200", "channel-access", "channel-state" }));
+}
+
+TEST_F(ClientFixture, ServiceCallsThatChangeTheSession)
+{
+    manager.session.ownUserId = 42;
+    web.answer("7/XML_Send.php", "<channelSubscriptionResult><s>1</s></channelSubscriptionResult>");
+    Text out;
+    EXPECT_TRUE(client->subscribeChannel(true, out));
+    EXPECT_TRUE(manager.session.subscribed);
+    web.answer("7/XML_Send.php", "<channelSubscriptionResult><s>0</s></channelSubscriptionResult>");
+    EXPECT_FALSE(client->subscribeChannel(false, out));
+    EXPECT_TRUE(manager.session.subscribed) << "a refused change keeps the state";
+
+    web.answer("7/AdminChannel.php", "<status>FAIL</status>");
+    out = "";
+    EXPECT_FALSE(client->claimAdministration(out));
+    EXPECT_EQ(out, "OK");
+
+    web.answer("7/XML_Send.php", "<s>0</s>");
+    EXPECT_FALSE(client->buyChannel(1234));
+    EXPECT_TRUE(takeRequests().empty());
+    web.answer("7/XML_Send.php", "<s>3</s>");
+    EXPECT_TRUE(client->buyChannel(1234));
+    std::vector<ClientMessage> requests = takeRequests();
+    ASSERT_EQ(requests.size(), 2u) << "a bought channel comes with a new session";
+    EXPECT_EQ(requests[0].code, Request::Leave);
+    EXPECT_EQ(requests[1].code, Request::Login);
+
+    web.answer("7/SaveAdmin.php", "<status>OK</status>");
+    AdministrationDocument document;
+    EXPECT_TRUE(client->saveAdministration(document, out));
+    EXPECT_EQ(out, "Unimplemented");
+    requests = takeRequests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].code, Request::AdministrationSaved);
+
+    web.answer("7/SaveUserDetails.php", "<status>OK</status><sud><mail>a@b.c</mail></sud>");
+    EXPECT_TRUE(client->setMail("a@b.c"));
+    EXPECT_EQ(web.count("7/SaveUserDetails.php"), 1);
 }
