@@ -6,6 +6,7 @@
 #include "audio/PortAudioBackend.h"
 #include "audio/WavFile.h"
 #include "cli/CliEvents.h"
+#include "cli/PackSoundProvider.h"
 #include "cli/ReceivedAudioRecorder.h"
 #include "engine/Client.h"
 #include "engine/Manager.h"
@@ -91,6 +92,8 @@ int runHeadless(const CliOptions& options, FILE* eventOutput)
         manager.preferences.set("public.isregisteredlogin", "0");
 
     Client client(manager);
+    PackSoundProvider sounds;
+    client.setSoundProvider(&sounds);
     CliEvents events(client, eventOutput);
     client.setDelegate(&events);
 

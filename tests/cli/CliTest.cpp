@@ -1,4 +1,5 @@
 #include "cli/CliOptions.h"
+#include "cli/PackSoundProvider.h"
 #include "tests/data/TempFolder.h"
 #include "tests/engine/CannedWebService.h"
 #include "tests/voice/LoopbackPeer.h"
@@ -243,4 +244,17 @@ TEST(Cli, ASessionReportsItsEventsAndEndsCleanly)
     EXPECT_EQ(join->body.rfind("ch=1234&", 0), 0u);
     EXPECT_GE(web.count("7/TMS_Send.php"), 1);
     EXPECT_EQ(web.count("7/Logout.php"), 1);
+}
+
+TEST(PackSoundProvider, ReadsEveryClipOfThePack)
+{
+    PackSoundProvider sounds;
+    ASSERT_TRUE(sounds.isOpen());
+    std::vector<uint8_t> bytes;
+    for (const char* name : { "online.raw", "tms.raw", "smile_00.raw", "smile_06.raw" }) {
+        EXPECT_TRUE(sounds.readSoundFile(name, bytes)) << name;
+        EXPECT_GT(bytes.size(), 1000u) << name;
+    }
+    EXPECT_FALSE(sounds.readSoundFile("smile_07.raw", bytes));
+    EXPECT_TRUE(bytes.empty());
 }
