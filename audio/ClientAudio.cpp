@@ -88,12 +88,16 @@ bool ClientAudio::requestReplay()
     return true;
 }
 
-void ClientAudio::loadSettings(const IAudioPreferences& preferences)
+void ClientAudio::loadSwitches(const IAudioPreferences& preferences)
 {
     setSidetoneOn(number(preferences, "public.playthru", 0) != 0);
     setSignalsOn(number(preferences, "public.cbsounds", 1) != 0);
     setMessageSoundOn(number(preferences, "public.messagereceivedfeed", 0) != 0);
     setDiscardReceivedWhileTalking(number(preferences, "public.flushqueuewhentalk", 1) != 0);
+}
+
+void ClientAudio::loadGains(const IAudioPreferences& preferences)
+{
     setInputGain(number(preferences, "private.volumein", 1));
     setOutputVolume(number(preferences, "private.volumeout", 1));
 }

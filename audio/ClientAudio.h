@@ -73,10 +73,12 @@ public:
     // The recorder's hook (not owned); null to unregister.
     void setAudioDelegate(IClientAudioDelegate* delegate) { m_delegate.store(delegate, std::memory_order_release); }
 
-    // The switches and gains from "public.playthru", "public.cbsounds",
-    // "public.messagereceivedfeed", "public.flushqueuewhentalk", "private.volumein" and
-    // "private.volumeout".
-    void loadSettings(const IAudioPreferences& preferences);
+    // The switches from "public.playthru", "public.cbsounds", "public.messagereceivedfeed" and
+    // "public.flushqueuewhentalk" (each on when the stored number is not 0), and the gains from
+    // "private.volumein" and "private.volumeout". The switches are read again at every
+    // connect; the gains only at start-up, since the user changes them in memory.
+    void loadSwitches(const IAudioPreferences& preferences);
+    void loadGains(const IAudioPreferences& preferences);
 
     void setInputGain(float gain) { m_inputGain.store(gain, std::memory_order_relaxed); }
     void setOutputVolume(float volume) { m_outputVolume.store(volume, std::memory_order_relaxed); }

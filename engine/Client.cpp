@@ -62,7 +62,7 @@ Client::Client(Manager& manager, const Text& cacheFolder)
     preferences.setDefault("public.cbsounds", "1");
     preferences.setDefault("public.messagereceivedfeed", "0");
     ClientPreferencesView view(preferences);
-    m_audio.loadSettings(view);
+    m_audio.loadGains(view);
     m_audio.detector().load(view);
     reloadSettings();
 
@@ -86,10 +86,6 @@ Client::~Client()
         ClientPreferencesView view(preferences);
         m_audio.detector().save(view);
     }
-    while (m_incoming.take()) { }
-    while (m_returned.take()) { }
-    while (m_outgoing.take()) { }
-    while (m_handedBack.take()) { }
 }
 
 // --- Preferences and login
@@ -111,19 +107,9 @@ bool Client::setPreferenceText(const char* key, const Text& text) { return m_man
 
 void Client::reloadSettings()
 {
-    const Preferences& preferences = m_manager.preferences;
-    auto on = [&](const char* key, bool fallback) {
-        return preferences.contains(key) ? preferences.get(key).toLong() != 0 : fallback;
-    };
-    m_playThrough = on("public.playthru", false);
-    m_soundsEnabled = on("public.cbsounds", true);
-    m_messageSound = on("public.messagereceivedfeed", false);
-    m_noPeopleUpdates = on("public.disableusersupdates", false);
-    m_flushWhenTalking = on("public.flushqueuewhentalk", true);
-    m_audio.setSidetoneOn(m_playThrough);
-    m_audio.setSignalsOn(m_soundsEnabled);
-    m_audio.setMessageSoundOn(m_messageSound);
-    m_audio.setDiscardReceivedWhileTalking(m_flushWhenTalking);
+    Preferences& preferences = m_manager.preferences;
+    m_audio.loadSwitches(ClientPreferencesView(preferences));
+    m_noPeopleUpdates = preferences.get("public.disableusersupdates").toLong() != 0;
 
     m_positionPeriod = preferences.contains("public.gps.updatetime") ? int(preferences.get("public.gps.updatetime").toLong()) : 60;
     std::printf("%d\n", m_positionPeriod);
@@ -221,7 +207,7 @@ void Client::talkPressed()
         return;
     m_talkButtonUsed = true;
     if (m_talkAllowed) {
-        if (m_soundsEnabled)
+        if (m_audio.signalsOn())
             m_audio.playStartTalk();
         m_manager.requests.post(Request::TalkOn);
         m_talkRequested = true;
@@ -235,7 +221,7 @@ void Client::talkReleased()
     if (!m_talkButtonUsed)
         return;
     if (m_talkAllowed && (m_talkGranted || m_talkRequested)) {
-        if (m_soundsEnabled)
+        if (m_audio.signalsOn())
             m_audio.playEndTalk();
         m_manager.requests.post(Request::TalkOff);
         m_talkRequested = false;
@@ -248,14 +234,12 @@ void Client::setTalkAllowed(bool allowed, bool quiet)
         return;
     m_talkAllowed = allowed;
     m_audio.detector().setAllowed(allowed);
-    if (!m_delegate)
-        return;
     if (!allowed)
-        m_delegate->onTalkForbidden();
+        notify(&IClientDelegate::onTalkForbidden);
     else if (quiet)
-        m_delegate->onTalkAllowedQuietly();
+        notify(&IClientDelegate::onTalkAllowedQuietly);
     else
-        m_delegate->onTalkAllowed();
+        notify(&IClientDelegate::onTalkAllowed);
 }
 
 // --- The periodic step
@@ -276,13 +260,11 @@ void Client::handleResponse()
     ClientMessage response;
     if (!m_manager.responses.take(response))
         return;
-    IClientDelegate* d = m_delegate;
     switch (response.code) {
     case Response::LoggedIn:
         m_audio.playSound(ClientAudio::Sound::Online);
         m_sessionTimer.start(1e9f);
-        if (d)
-            d->onLoggedIn();
+        notify(&IClientDelegate::onLoggedIn);
         m_reconnectCounter = -1;
         restartPositionTimer();
         break;
@@ -291,33 +273,28 @@ void Client::handleResponse()
         if (response.code == Response::LoggedOut) {
             m_sessionTimer.stop();
             m_positionTimer.stop();
-            if (d)
-                d->onLoggedOut();
-        } else if (d) {
-            d->onLoginFailed();
+            notify(&IClientDelegate::onLoggedOut);
+        } else {
+            notify(&IClientDelegate::onLoginFailed);
         }
         if (m_sessionWanted && m_reconnectCounter != 0)
             m_reconnectCounter = 0;
         break;
     case Response::LoginRefused:
-        if (d)
-            d->onLoginRefused();
+        notify(&IClientDelegate::onLoginRefused);
         m_reconnectCounter = -1;
         break;
     case Response::ServerFull:
-        if (d)
-            d->onServerFull();
+        notify(&IClientDelegate::onServerFull);
         m_reconnectCounter = -1;
         break;
     case Response::ChannelChanged:
         restartPositionTimer();
-        if (d)
-            d->onChannelChanged(response.value);
+        notify(&IClientDelegate::onChannelChanged, response.value);
         break;
     case Response::TalkStarted:
         m_talkGranted = true;
-        if (d)
-            d->onTalkGranted();
+        notify(&IClientDelegate::onTalkGranted);
         break;
     case Response::RemoteTalkTimedOut:
     case Response::RemoteTalkEnded:
@@ -327,86 +304,70 @@ void Client::handleResponse()
     case Response::TalkStopped:
         m_talkGranted = false;
         m_talkRequested = false;
-        if (d)
-            d->onTalkEnded();
+        notify(&IClientDelegate::onTalkEnded);
         break;
     case Response::RemoteTalkStarted:
         m_talkRequested = false;
         setTalkAllowed(false, false);
         break;
     case Response::ChannelPeopleChanged:
-        if (d)
-            d->onChannelStateChanged();
+        notify(&IClientDelegate::onChannelStateChanged);
         break;
     case Response::VoiceConnectionUp:
     case Response::VoiceConnectionLost:
-        if (d)
-            d->onVoiceConnection(response.code == Response::VoiceConnectionUp);
+        notify(&IClientDelegate::onVoiceConnection, response.code == Response::VoiceConnectionUp);
         break;
     case Response::TrafficBegan:
     case Response::TrafficEnded:
-        if (d)
-            d->onTraffic(response.code == Response::TrafficBegan);
+        notify(&IClientDelegate::onTraffic, response.code == Response::TrafficBegan);
         break;
     case Response::HelloAccepted:
         m_voiceTimer.start(1e9f);
         m_audio.playSound(ClientAudio::Sound::Online);
-        if (d)
-            d->onVoiceConnected(true);
+        notify(&IClientDelegate::onVoiceConnected, true);
         break;
     case Response::VoiceConnectionDown:
         m_voiceTimer.stop();
-        if (d)
-            d->onVoiceConnected(false);
+        notify(&IClientDelegate::onVoiceConnected, false);
         break;
     case Response::ChannelPictures:
-        if (d)
-            d->onChannelAccess();
+        notify(&IClientDelegate::onChannelAccess);
         break;
     case Response::LinkQuality:
-        if (d)
-            d->onLinkQuality(m_linkQuality);
+        notify(&IClientDelegate::onLinkQuality, m_linkQuality);
         break;
     case Response::JoinFailed:
-        if (d)
-            d->onJoinFailed();
+        notify(&IClientDelegate::onJoinFailed);
         break;
     case Response::TransmissionTrouble:
-        if (d)
-            d->onTransmissionTrouble();
+        notify(&IClientDelegate::onTransmissionTrouble);
         break;
     case Response::PlaySmile:
         m_audio.playSmile(response.value);
         break;
     case Response::TalkAcknowledged:
-        if (m_talkGranted && d)
-            d->onTalkAcknowledged();
-        if (m_soundsEnabled)
+        if (m_talkGranted)
+            notify(&IClientDelegate::onTalkAcknowledged);
+        if (m_audio.signalsOn())
             m_audio.playAckTalk();
         break;
     case Response::ServiceMessages:
-        if (d)
-            d->onMessagesArrived();
+        notify(&IClientDelegate::onMessagesArrived);
         break;
     case Response::ChannelEvent:
-        if (d)
-            d->onChannelEvent(m_currentEvent);
+        notify(&IClientDelegate::onChannelEvent, m_currentEvent);
         break;
     case Response::PositionChanged:
-        if (d)
-            d->onUserPositionChanged(response.value);
+        notify(&IClientDelegate::onUserPositionChanged, response.value);
         break;
     case Response::PhotoUpdated:
-        if (d)
-            d->onPhotoUpdated(response.value);
+        notify(&IClientDelegate::onPhotoUpdated, response.value);
         break;
     case Response::TalkRequested:
-        if (d)
-            d->onTalkRequest(response.value);
+        notify(&IClientDelegate::onTalkRequest, response.value);
         break;
     case Response::ChannelFull:
-        if (d)
-            d->onChannelFull();
+        notify(&IClientDelegate::onChannelFull);
         break;
     default:
         break;
@@ -420,8 +381,7 @@ void Client::countReconnect()
     ++m_reconnectCounter;
     if (m_reconnectCounter % ReconnectSteps != 0)
         return;
-    if (m_delegate)
-        m_delegate->onReconnecting();
+    notify(&IClientDelegate::onReconnecting);
     m_manager.requests.post(Request::Login);
 }
 
@@ -440,11 +400,10 @@ void Client::runPositionTimer()
 {
     if (!m_positionTimer.expired())
         return;
-    if (m_positionMode == 1 && m_delegate)
-        m_delegate->onPositionRequested(m_positionText);
+    if (m_positionMode == 1)
+        notify(&IClientDelegate::onPositionRequested, m_positionText);
     setPosition(m_positionText);
-    if (m_delegate)
-        m_delegate->onPositionSent(m_positionText);
+    notify(&IClientDelegate::onPositionSent, m_positionText);
     restartPositionTimer();
 }
 
@@ -570,8 +529,7 @@ bool Client::getSessionFlag(int index) { return m_manager.session.flag(index); }
 void Client::refreshPeople()
 {
     m_manager.session.people.sortByName();
-    if (m_delegate)
-        m_delegate->onChannelStateChanged();
+    notify(&IClientDelegate::onChannelStateChanged);
 }
 
 void Client::setDoNotDisturb(bool on)

@@ -14,6 +14,7 @@
 #include <array>
 #include <atomic>
 #include <memory>
+#include <utility>
 
 namespace Zumeli {
 
@@ -217,8 +218,16 @@ private:
     void searchChannel(bool upward);
     bool administrate(bool release, Text& out);
     bool saveDetail(const OwnDetailsChange& change);
+    bool saveMode(std::optional<int> OwnDetailsChange::*field, int mode);
     void queueMessage(const Text& text, int userId, int groupId, int type);
     float runningSeconds(const SecondsTimer& timer) const;
+    // Calls the delegate when there is one.
+    template<typename... Parameters, typename... Arguments>
+    void notify(void (IClientDelegate::*callback)(Parameters...), Arguments&&... arguments)
+    {
+        if (m_delegate)
+            (m_delegate->*callback)(std::forward<Arguments>(arguments)...);
+    }
 
     Manager& m_manager;
     IClientDelegate* m_delegate = nullptr;
@@ -242,11 +251,8 @@ private:
     bool m_talkRequested = false;
     bool m_talkButtonUsed = false;
     bool m_settingsChanged = false;
-    bool m_playThrough = false;
-    bool m_soundsEnabled = true;
-    bool m_messageSound = false;
+    // The sound switches live in the audio path (m_audio); this one is the engine's.
     bool m_noPeopleUpdates = false;
-    bool m_flushWhenTalking = true;
     int32_t m_reconnectCounter = -1;
     int m_lowestChannel = LowestChannel;
     int m_highestChannel = HighestChannel;

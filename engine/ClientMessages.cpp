@@ -57,9 +57,8 @@ void Client::takeIncomingMessages()
     }
     if (!any)
         return;
-    if (m_delegate)
-        m_delegate->onUserMessagesChanged();
-    if (m_messageSound)
+    notify(&IClientDelegate::onUserMessagesChanged);
+    if (m_audio.messageSoundOn())
         m_audio.playSound(ClientAudio::Sound::TextMessage);
 }
 
@@ -74,8 +73,7 @@ void Client::queueMessage(const Text& text, int userId, int groupId, int type)
     message->read = true;
     message->datetime = int(long(std::time(nullptr)) + m_serverClockOffset);
     m_userMessages.append(std::make_unique<UserMessageData>(*message));
-    if (m_delegate)
-        m_delegate->onUserMessagesChanged();
+    notify(&IClientDelegate::onUserMessagesChanged);
     if (m_outgoing.post(std::move(message)))
         std::printf("outgoing message dropped: %d waiting\n", int(m_outgoing.count()));
 }
@@ -124,8 +122,7 @@ void Client::markMessageRead(int index) { m_userMessages.markRead(index); }
 
 void Client::notifyMessages()
 {
-    if (m_delegate)
-        m_delegate->onUserMessagesChanged();
+    notify(&IClientDelegate::onUserMessagesChanged);
 }
 
 void Client::markAllMessagesRead()

@@ -35,35 +35,25 @@ bool Client::setMail(const Text& mail)
     return saveDetail(change);
 }
 
-bool Client::saveNotificationMode(int mode)
+bool Client::saveMode(std::optional<int> OwnDetailsChange::*field, int mode)
 {
     OwnDetailsChange change;
-    change.apnmode = mode;
+    change.*field = mode;
     return saveDetail(change);
 }
 
-bool Client::saveMessageMode(int mode)
-{
-    OwnDetailsChange change;
-    change.tmsmode = mode;
-    return saveDetail(change);
-}
+bool Client::saveNotificationMode(int mode) { return saveMode(&OwnDetailsChange::apnmode, mode); }
+
+bool Client::saveMessageMode(int mode) { return saveMode(&OwnDetailsChange::tmsmode, mode); }
 
 bool Client::savePhotoMode(int mode)
 {
-    OwnDetailsChange change;
-    change.imgmode = mode;
-    bool saved = saveDetail(change);
+    bool saved = saveMode(&OwnDetailsChange::imgmode, mode);
     refreshPeople();
     return saved;
 }
 
-bool Client::savePositionMode(int mode)
-{
-    OwnDetailsChange change;
-    change.gpsmode = mode;
-    return saveDetail(change);
-}
+bool Client::savePositionMode(int mode) { return saveMode(&OwnDetailsChange::gpsmode, mode); }
 
 bool Client::registerUser(const Text& userName, const Text& password, const Text& mail, Text& errorText)
 {
@@ -135,8 +125,7 @@ bool Client::lookupPosition(Text& latlng, Text& city)
 bool Client::resolvePosition(Text& latlng, Text& city)
 {
     Text position;
-    if (m_delegate)
-        m_delegate->onPositionRequested(position);
+    notify(&IClientDelegate::onPositionRequested, position);
     return m_manager.sessionEndpoint.lookupPosition(position, latlng, city);
 }
 
