@@ -87,21 +87,37 @@ void CliEvents::onMessagesArrived()
     }
 }
 
+CliEvents::CliEvents(Client& client, FILE* output)
+    : m_client(client)
+    , m_output(output)
+{
+    m_hasLastSeen = m_client.getMessage(m_client.getMessageCount() - 1, m_lastSeen);
+}
+
 void CliEvents::onUserMessagesChanged()
 {
     int count = m_client.getMessageCount();
     print("messages-changed %d", count);
-    // The received messages that are new since the last change, oldest first.
+    // The messages after the last one shown: the list drops its oldest entries once full, so
+    // its count alone does not tell what is new.
+    int first = 0;
+    UserMessageData message;
+    for (int i = count - 1; m_hasLastSeen && i >= 0; --i) {
+        if (m_client.getMessage(i, message) && message.sender == m_lastSeen.sender
+            && message.datetime == m_lastSeen.datetime && message.text == m_lastSeen.text) {
+            first = i + 1;
+            break;
+        }
+    }
     int own = m_client.getOwnUserId();
-    for (int i = m_messagesSeen < 0 ? count : m_messagesSeen; i < count; ++i) {
-        UserMessageData message;
+    for (int i = first; i < count; ++i) {
         if (m_client.getMessage(i, message) && message.sender != own) {
             Text line = message.text;
             line.removeChar('\r').removeChar('\n');
             print("message %d %s", message.sender, line.c_str());
         }
     }
-    m_messagesSeen = count;
+    m_hasLastSeen = m_client.getMessage(count - 1, m_lastSeen);
 }
 
 void CliEvents::onPositionRequested(Text& position)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/UserMessageData.h"
 #include "engine/IClientDelegate.h"
 
 #include <cstdio>
@@ -12,11 +13,7 @@ class Client;
 // prints one line per callback ("talk-granted", "channel-changed 1000", ...).
 class CliEvents final : public IClientDelegate {
 public:
-    CliEvents(Client& client, FILE* output)
-        : m_client(client)
-        , m_output(output)
-    {
-    }
+    CliEvents(Client& client, FILE* output);
 
     // Any line, flushed at once so a reader sees it while the client runs.
     void print(const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -67,7 +64,8 @@ public:
 private:
     Client& m_client;
     FILE* m_output; // null: events are not printed
-    int m_messagesSeen = -1;
+    UserMessageData m_lastSeen;
+    bool m_hasLastSeen = false;
 };
 
 } // namespace Zumeli

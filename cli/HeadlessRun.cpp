@@ -216,8 +216,6 @@ int runHeadless(const CliOptions& options, FILE* eventOutput)
             break;
         }
         // Without a duration a talking client stops once its talk is over.
-        if (options.duration <= 0 && talk == Talk::Done && !events.talkGranted)
-            break;
         if (options.duration <= 0 && talk == Talk::Done && events.talkEnded)
             break;
 

@@ -217,10 +217,13 @@ TEST(Cli, ASessionReportsItsEventsAndEndsCleanly)
 {
     CannedWebService web;
     LoopbackPeer voice;
-    web.answer("7/login.php", loginOk());
     web.answer("7/joinChannel.php", joinUp(voice.port()));
     web.answer("7/Logout.php", "<status>OK</status>");
     web.answer("7/TMS_Send.php", "<status>OK</status>");
+    web.answer("7/login.php", loginOk() + "<msg>1</msg>\r\n");
+    web.answer("7/TMS_Get.php",
+               "<usermessages><message><sender>12</sender><datetime>100</datetime><text>a &amp; b</text></message>"
+               "</usermessages><servicemessages><message><mainText>Hello</mainText></message></servicemessages>");
     TempFolder home("cli");
     CliProcess process(home, { "--server", server(web), "--guest", "--channel", "1234", "--events", "--duration", "3",
                                "--message", "77:hello there" });
@@ -234,7 +237,8 @@ TEST(Cli, ASessionReportsItsEventsAndEndsCleanly)
     CliRun run = process.finish();
 
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    for (const char* line : { "logged-in", "channel-changed 1234", "voice-connected", "logged-out" })
+    for (const char* line : { "logged-in", "channel-changed 1234", "voice-connected", "logged-out",
+                              "message 12 a & b", "service-message Hello" })
         EXPECT_TRUE(run.hasLine(line)) << line << " in:\n" << run.out;
     EXPECT_LT(run.out.find("logged-in"), run.out.find("voice-connected"));
     EXPECT_EQ(run.out.find("STORED MODE"), std::string::npos) << "engine traces stay off the event output";
