@@ -87,7 +87,6 @@ int runHeadless(const CliOptions& options, FILE* eventOutput)
     if (options.password && !options.registerName)
         startup.pass = Text(options.password->c_str());
     manager.preferences.load(startup);
-    manager.preferences.addEngineDefaults();
     if (options.guest)
         manager.preferences.set("public.isregisteredlogin", "0");
 

@@ -56,11 +56,8 @@ Client::Client(Manager& manager, const Text& cacheFolder)
 
     m_identity.platform = platformDescription();
 
-    preferences.setDefault("private.volumein", "1.0");
-    preferences.setDefault("private.volumeout", "1.0");
-    preferences.setDefault("public.playthru", "0");
-    preferences.setDefault("public.cbsounds", "1");
-    preferences.setDefault("public.messagereceivedfeed", "0");
+    // Gains 1.0, sounds on, play-through and message sound off, voice activation off.
+    preferences.addEngineDefaults();
     ClientPreferencesView view(preferences);
     m_audio.loadGains(view);
     m_audio.detector().load(view);
