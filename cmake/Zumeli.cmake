@@ -26,11 +26,13 @@ function(zumeli_library name)
   target_link_libraries(zumeli_${name} PUBLIC ${ARG_DEPS} PRIVATE zumeli_warnings)
 endfunction()
 
-# zumeli_test(<name> SOURCES ... [DEPS ...]): a GoogleTest program whose tests CTest runs one by one.
+# zumeli_test(<name> SOURCES ... [DEPS ...]): a GoogleTest program whose tests CTest runs one by one,
+# named after their test folder ("engine.Client.Step"), so `ctest -R '^engine\.'` runs one folder.
 function(zumeli_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main zumeli_warnings)
   target_compile_definitions(${name} PRIVATE ZUMELI_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+  get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  gtest_discover_tests(${name} TEST_PREFIX "${folder}." DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
 endfunction()
