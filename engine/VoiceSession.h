@@ -33,7 +33,7 @@ public:
     static constexpr int32_t ProbeFailuresBeforeWebCheck = 3;
 
     VoiceSession(ResponseMessages& responses, EngineAudio& audio, People& people, ChannelEventQueue& events,
-                 IVoiceSessionHost& host, const float* clock);
+                 IVoiceSessionHost& host, const AudioClock* clock);
     ~VoiceSession() override;
 
     // The logged-in session: own user number, session identifier (sent in Hello) and the
@@ -133,6 +133,7 @@ private:
     bool m_loggedIn = false;
     bool m_voiceConnected = false;
     int32_t m_frameSequence = 0;
+    uint32_t m_remoteTalker = 0;
     int32_t m_probeFailures = 0;
     int32_t m_frameBudget = 0;
     bool m_talkAcknowledged = false;

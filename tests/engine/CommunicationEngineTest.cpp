@@ -81,7 +81,7 @@ protected:
 
     void step(float dt = 1.0f / 30)
     {
-        clock += dt;
+        clock.advanceSeconds(dt);
         engine->step();
         collect();
     }
@@ -132,7 +132,7 @@ protected:
     }
 
     TempFolder temp { "engine" };
-    float clock = 0;
+    AudioClock clock { 0 };
     Manager manager;
     FakeClient client;
     CannedWebService web;

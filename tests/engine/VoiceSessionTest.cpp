@@ -50,7 +50,7 @@ protected:
     // Runs one engine step with the clock advanced by dt first.
     void step(float dt = 1.0f / 30)
     {
-        clock += dt;
+        clock.advanceSeconds(dt);
         session.step();
         usleep(2000);
         session.poll();
@@ -117,7 +117,7 @@ protected:
         audio.capture.writeSamples(tone.data(), samples);
     }
 
-    float clock = 0;
+    AudioClock clock { 0 };
     ResponseMessages responses;
     EngineAudio audio;
     People people;

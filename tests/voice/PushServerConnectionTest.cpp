@@ -31,7 +31,7 @@ public:
         return true;
     }
 
-    float clock = 0;
+    AudioClock clock { 0 };
     SecondsTimer traffic { &clock };
     SecondsTimer remoteTalk { &clock };
     ResponseMessages responseRing;
@@ -196,7 +196,7 @@ TEST_F(PushServer, TrafficIsNotedOncePerQuietPeriod)
     receive(control(1, VoiceMessage::KeepAlive));
     receive(control(1, VoiceMessage::KeepAlive));
     EXPECT_EQ(responses(), (Entries { { PushServerConnection::TrafficResumed, 0, 0 } }));
-    host.clock = 1.5f;
+    host.clock.set(1.5);
     EXPECT_TRUE(host.traffic.expired());
     receive(control(1, VoiceMessage::KeepAlive));
     EXPECT_EQ(responses(), (Entries { { PushServerConnection::TrafficResumed, 0, 0 } }));
