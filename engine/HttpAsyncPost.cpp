@@ -3,6 +3,8 @@
 #include "engine/HttpPostReplyDelegate.h"
 #include "platform/Clock.h"
 
+#include <cstdint>
+
 namespace Zumeli {
 
 HttpAsyncPost::~HttpAsyncPost() { close(); }
@@ -18,6 +20,8 @@ bool HttpAsyncPost::start(const Text& host, int port, const Text& pathPrefix, co
     m_socket = std::make_unique<Socket>();
     m_reply = std::make_unique<std::vector<uint8_t>>();
     m_socket->init(this, 0);
+    // The whole request may wait to be sent; the request's deadline bounds how long.
+    m_socket->setSendQueueLimit(SIZE_MAX);
 
     Text fullPath(pathPrefix);
     fullPath.append(path);

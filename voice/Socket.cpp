@@ -98,7 +98,6 @@ bool Socket::connect(const char* host, int port, int options, int timeoutMs)
     address.sin_addr = resolve(host);
 
     setTimeOption(m_handle, SO_RCVTIMEO, 5);
-    setTimeOption(m_handle, SO_SNDTIMEO, SendTimeoutMs);
     setIntOption(m_handle, SOL_SOCKET, SO_REUSEADDR, 1);
     if (options & KeepAlive)
         setIntOption(m_handle, SOL_SOCKET, SO_KEEPALIVE, 1);
@@ -128,22 +127,53 @@ bool Socket::send(const void* bytes, int count)
 {
     if (m_handle < 0 || count < 0 || (!bytes && count > 0))
         return false;
-    auto* data = static_cast<const uint8_t*>(bytes);
-    while (count > 0) {
-        ssize_t sent = ::send(m_handle, data, size_t(count), MSG_NOSIGNAL);
-        if (sent <= 0) {
-            if (sent < 0 && errno == EINTR)
-                continue;
-            return false;
-        }
-        data += sent;
-        count -= int(sent);
+    if (pendingSendBytes() + size_t(count) > m_sendQueueLimit) {
+        failSending();
+        return false;
     }
-    return true;
+    if (m_outgoingSent == m_outgoing.size()) {
+        m_outgoing.clear();
+        m_outgoingSent = 0;
+    }
+    auto* data = static_cast<const uint8_t*>(bytes);
+    m_outgoing.insert(m_outgoing.end(), data, data + count);
+    return flush();
+}
+
+bool Socket::flush()
+{
+    while (m_handle >= 0 && m_outgoingSent < m_outgoing.size()) {
+        ssize_t sent = ::send(m_handle, m_outgoing.data() + m_outgoingSent, m_outgoing.size() - m_outgoingSent,
+                              MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent > 0) {
+            m_outgoingSent += size_t(sent);
+            continue;
+        }
+        if (sent < 0 && errno == EINTR)
+            continue;
+        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            break;
+        failSending();
+        return false;
+    }
+    if (m_outgoingSent == m_outgoing.size()) {
+        m_outgoing.clear();
+        m_outgoingSent = 0;
+    }
+    return m_handle >= 0;
+}
+
+void Socket::failSending()
+{
+    closeSocket();
+    if (m_delegate)
+        m_delegate->connectionClosed();
 }
 
 void Socket::poll()
 {
+    if (!flush())
+        return;
     int budget = MaxBytesPerPoll;
     while (m_handle >= 0 && budget > 0 && readStep(budget)) { }
 }
@@ -215,6 +245,8 @@ void Socket::closeSocket()
         ::close(m_handle);
         m_handle = -1;
     }
+    m_outgoing.clear();
+    m_outgoingSent = 0;
 }
 
 } // namespace Zumeli

@@ -2,20 +2,25 @@
 
 #include "voice/ISocketDelegate.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <vector>
 
 namespace Zumeli {
 
 // A TCP client that is polled, never waited on, and can cut the byte stream into fixed-size
-// records. Only connect() and send() block, and both are bounded by time-outs so that a dead
-// network cannot hold the engine's thread.
+// records. Sending never waits: what the kernel does not take at once waits in a bounded
+// outgoing queue that every poll() drains. When the queue would overflow, or the peer fails,
+// the connection ends (the delegate hears connectionClosed) rather than leave part of a record
+// on the wire. Only connect() blocks, bounded by its time-out.
 class Socket {
 public:
     // Option bits of connect().
     enum Options : int { KeepAlive = 1, NoDelay = 2, SendLowWater = 4 };
 
     static constexpr int DefaultConnectTimeoutMs = 4000;
-    static constexpr int SendTimeoutMs = 5000;
+    // About 1400 voice packets: far more than a healthy link ever holds back.
+    static constexpr size_t DefaultSendQueueLimit = 64 * 1024;
     // One poll() reads at most this much, so a flooding peer cannot hold the caller; the rest
     // waits in the kernel for the next poll.
     static constexpr int MaxBytesPerPoll = 256 * 1024;
@@ -36,10 +41,14 @@ public:
     // if connect() had made it; no notification is raised.
     void adopt(int handle);
 
-    // Writes all bytes; false on failure or time-out, or when closed.
+    // Queues all bytes and writes what the kernel takes now. False when closed, and when the
+    // bytes do not fit the queue or the peer failed: the connection is then closed and the
+    // delegate told (connectionClosed), and none of the bytes were queued.
     bool send(const void* bytes, int count);
+    void setSendQueueLimit(size_t bytes) { m_sendQueueLimit = bytes; }
+    size_t pendingSendBytes() const { return m_outgoing.size() - m_outgoingSent; }
 
-    // Reads what is available now, without waiting, and delivers it.
+    // Writes what waits to be sent, then reads what is available now; neither waits.
     void poll();
 
     void closeSocket();
@@ -49,12 +58,18 @@ public:
 
 private:
     bool readStep(int& budget);
+    // Writes queued bytes until the kernel takes no more; false when the connection failed.
+    bool flush();
+    void failSending();
 
     int m_recordSize = 0;
     int m_handle = -1;
     ISocketDelegate* m_delegate = nullptr;
     std::vector<uint8_t> m_record;
     int m_recordFill = 0;
+    std::vector<uint8_t> m_outgoing;
+    size_t m_outgoingSent = 0;
+    size_t m_sendQueueLimit = DefaultSendQueueLimit;
 };
 
 } // namespace Zumeli
