@@ -60,7 +60,10 @@ void CommunicationEngine::handleRequest()
         if (request.code == Request::Login) {
             for (TaskQueue& queue : m_queues)
                 queue.clear();
+            m_leaveAfterLogin = false;
             m_queues[LoginQueue].enqueue(std::make_unique<LoginTask>(*this));
+        } else if (request.code == Request::Leave && !m_queues[LoginQueue].isIdle()) {
+            m_leaveAfterLogin = true;
         }
         return;
     }
@@ -120,12 +123,19 @@ void CommunicationEngine::loginReplied(LoginResult result, LoginRecord& record)
     case LoginSucceeded:
         break;
     case LoginRefused:
+        m_leaveAfterLogin = false;
         m_responses.post(Response::LoginRefused);
         return;
     case LoginTooManyUsers:
+        m_leaveAfterLogin = false;
         m_responses.post(Response::ServerFull);
         return;
     default:
+        if (m_leaveAfterLogin) {
+            m_leaveAfterLogin = false;
+            m_responses.post(Response::LoggedOut);
+            return;
+        }
         m_responses.post(Response::LoginFailed);
         return;
     }
@@ -160,6 +170,12 @@ void CommunicationEngine::loginReplied(LoginResult result, LoginRecord& record)
         session.people.addAll(members);
     }
     m_voice.setSession(uint32_t(session.ownUserId), session.sessionId, session.voiceOptions);
+    if (m_leaveAfterLogin) {
+        // The user disconnected while waiting: end the new session at once instead of joining.
+        m_leaveAfterLogin = false;
+        m_voice.leave();
+        return;
+    }
     m_responses.post(Response::LoggedIn);
     m_client.setLocalizationStamp(record.localizationStamp);
     loginDone(channel, record.messagesWaiting);
@@ -236,6 +252,7 @@ void CommunicationEngine::forgetRecords()
     for (int i = 0; i < QueueCount; ++i)
         m_queues[i].advance(); // deletes the cancelled tasks and their references
     m_voice.forgetChannel();
+    m_lookAgainForMissingUsers = false;
     m_manager.session.channel = nullptr;
     m_userPhotos.clear();
 }
@@ -270,8 +287,27 @@ void CommunicationEngine::loadMissingUsers()
     if (session.channel)
         session.people.addAll(session.channel->presentUsers);
     std::vector<int> missing;
-    if (session.people.missingIds(missing, false) && m_queues[UserDetailsQueue].isIdle())
+    if (!session.people.missingIds(missing, false))
+        return;
+    if (m_queues[UserDetailsQueue].isIdle())
         m_queues[UserDetailsQueue].enqueue(std::make_unique<LoadMissingUsersTask>(*this));
+    else
+        m_lookAgainForMissingUsers = true;
+}
+
+void CommunicationEngine::missingUsersLookupFinished()
+{
+    if (!m_lookAgainForMissingUsers)
+        return;
+    m_lookAgainForMissingUsers = false;
+    // Runs once the finished lookup is gone; it asks for whoever is still missing then.
+    m_queues[UserDetailsQueue].enqueue(std::make_unique<LoadMissingUsersTask>(*this));
+}
+
+void CommunicationEngine::loadHandheldPlate()
+{
+    ChannelElement& channel = currentChannel();
+    loadUserImage(channel.images[ChannelElement::PlateIPhone], PictureIndex::PlateIPhone, channel.number);
 }
 
 void CommunicationEngine::usersLoaded()
@@ -367,12 +403,10 @@ void CommunicationEngine::sendOutgoingMessages()
 {
     while (std::unique_ptr<UserMessageData> message = m_client.takeOutgoingMessage()) {
         std::vector<int> recipients;
-        if (message->groupId == -1) {
+        if (message->groupId == -1)
             recipients.push_back(message->recipient);
-        } else if (m_groups) {
-            if (int index = m_groups->indexOf(message->groupId); index >= 0)
-                recipients = m_groups->at(index)->members;
-        }
+        else
+            recipients = groupRecipients(message->groupId);
         if (!recipients.empty() && m_manager.sessionEndpoint.sendMessage(*message, recipients)) {
             if (message->groupId == -1 || recipients.size() <= 10)
                 for (int id : recipients)
@@ -380,6 +414,26 @@ void CommunicationEngine::sendOutgoingMessages()
         }
         m_client.returnOutgoingMessage(std::move(message));
     }
+}
+
+std::vector<int> CommunicationEngine::groupRecipients(int groupId) const
+{
+    const SessionRecord& session = m_manager.session;
+    std::vector<int> ids;
+    if (groupId == 0) {
+        for (const auto& person : session.people)
+            ids.push_back(person->id);
+    } else if (groupId == 1) {
+        if (session.channel)
+            ids = session.channel->presentUsers;
+    } else if (m_groups) {
+        if (int index = m_groups->indexOf(groupId); index >= 0)
+            ids = m_groups->at(index)->members;
+    }
+    std::erase(ids, session.ownUserId);
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    return ids;
 }
 
 } // namespace Zumeli

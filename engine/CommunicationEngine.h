@@ -41,7 +41,12 @@ public:
     // Joins a channel (the join task replaces any waiting join).
     void join(int channel);
     void fetchMessages() override;
+    // Asks for the details of people known only by id. While a lookup runs, one more follows it,
+    // so people who arrive meanwhile get their names too.
     void loadMissingUsers() override;
+    void missingUsersLookupFinished();
+    // The channel's plate for handheld clients, fetched only for the administration window.
+    void loadHandheldPlate();
     // Shows a picture from the cache, or fetches it once (a load of the same record already
     // waiting or running is not repeated).
     void loadUserImage(ChannelElement::Image& record, int type, int paramId);
@@ -79,6 +84,9 @@ private:
     void loginDone(int channel, bool messagesWaiting);
     void joinedOrFull(ChannelElement& channel);
     void sendOutgoingMessages();
+    // The user ids a message to a group goes to: everybody known (0), the channel's people (1)
+    // or a group's members; never the sender.
+    std::vector<int> groupRecipients(int groupId) const;
     void updateChannelEvents();
     ChannelElement& currentChannel();
 
@@ -88,6 +96,9 @@ private:
     VoiceSession m_voice;
     PictureCache m_pictures;
     int m_startChannel = 0;
+    bool m_lookAgainForMissingUsers = false;
+    // The user disconnected while the login was still running: log out as soon as it answers.
+    bool m_leaveAfterLogin = false;
     const Groups* m_groups = nullptr;
     TaskQueue m_queues[QueueCount];
     std::map<int, ChannelElement::Image> m_userPhotos;

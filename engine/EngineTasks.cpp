@@ -93,6 +93,8 @@ void LoadMissingUsersTask::replyText(const Text& reply)
     finish();
 }
 
+void LoadMissingUsersTask::onFinished() { m_engine.missingUsersLookupFinished(); }
+
 void LoadImageTask::start()
 {
     Manager& manager = m_engine.manager();

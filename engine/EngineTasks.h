@@ -83,6 +83,7 @@ public:
     using HttpPostTask::HttpPostTask;
     void start() override;
     void replyText(const Text& reply) override;
+    void onFinished() override;
 };
 
 // Fetches one picture into its cache file. It updates either a picture record (a channel's
