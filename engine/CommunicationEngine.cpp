@@ -355,11 +355,17 @@ void CommunicationEngine::loadChannelPhoto(uint32_t sender)
                                                                      m_pictures.channelPhotoPath(), nullptr, sender));
 }
 
-void CommunicationEngine::imageLoaded(bool ok, int type, int paramId, const Text& target, ChannelElement::Image* record,
-                                      uint32_t sender)
+void CommunicationEngine::imageLoaded(ImageReplyResult result, int type, int paramId, const Text& target,
+                                      ChannelElement::Image* record, uint32_t sender)
 {
-    if (!ok)
+    if (result == ImageReplyResult::Failed)
         return;
+    if (result == ImageReplyResult::NoPicture) {
+        // Nothing was stored: the version stays unrecorded, so the picture is asked for again.
+        if (record)
+            record->path.clear();
+        return;
+    }
     if (!record) {
         m_client.channelPhotoReceived(target);
         m_responses.post(Response::PhotoUpdated, int32_t(sender));

@@ -3,6 +3,7 @@
 #include "data/Groups.h"
 #include "engine/EngineTasks.h"
 #include "engine/IEngineClient.h"
+#include "engine/ImageReply.h"
 #include "engine/IVoiceSessionHost.h"
 #include "engine/Manager.h"
 #include "engine/PictureCache.h"
@@ -60,7 +61,8 @@ public:
     void joinReplied(JoinResult result, ChannelElement& channel, int sentTimestamp);
     void messagesArrived(someVector<UserMessageData>& userMessages, ServiceMessagesList& serviceMessages);
     void usersLoaded();
-    void imageLoaded(bool ok, int type, int paramId, const Text& target, ChannelElement::Image* record, uint32_t sender);
+    void imageLoaded(ImageReplyResult result, int type, int paramId, const Text& target, ChannelElement::Image* record,
+                     uint32_t sender);
     void imagePosted(bool ok);
 
     Manager& manager() { return m_manager; }

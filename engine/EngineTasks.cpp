@@ -103,8 +103,8 @@ void LoadImageTask::start()
 
 void LoadImageTask::replyData(const std::vector<uint8_t>& reply)
 {
-    bool ok = readImageReply(reply.data(), reply.size(), m_target);
-    m_engine.imageLoaded(ok, m_type, m_paramId, m_target, m_record, m_sender);
+    ImageReplyResult result = readImageReply(reply.data(), reply.size(), m_target);
+    m_engine.imageLoaded(result, m_type, m_paramId, m_target, m_record, m_sender);
     finish();
 }
 
