@@ -187,6 +187,60 @@ TEST_F(Session, TalkOnDuringAnotherTalkIsIgnored)
     }
     EXPECT_TRUE(posted(Response::RemoteTalkTimedOut));
     EXPECT_TRUE(session.channelFree());
+    // The talker's event must not stay on display for good: its end is shown.
+    std::vector<std::pair<int32_t, int32_t>> shown;
+    events.setShower([&](const ChannelEvent& e) { shown.emplace_back(e.user, e.kind); });
+    for (int i = 0; i < 40; ++i)
+        step(0.05f);
+    EXPECT_NE(std::find(shown.begin(), shown.end(), std::pair<int32_t, int32_t>(7, ChannelEvent::Stopped)), shown.end());
+    ASSERT_NE(events.onDisplay(), nullptr);
+    EXPECT_NE(events.onDisplay()->kind, ChannelEvent::Talking);
+    events.setShower(nullptr);
+}
+
+TEST_F(Session, FramesCountFromEachTalksStartAndTheTailGoesOnCounting)
+{
+    joinAndGreet();
+    for (int talk = 0; talk < 2; ++talk) {
+        SCOPED_TRACE(talk);
+        session.talk(true);
+        sendFromServer(VoicePacket::control(0, VoiceMessage::TalkAck));
+        feedCapture(160 * 10);
+        for (int i = 0; i < 3; ++i)
+            step();
+        session.talk(false);
+        feedCapture(160 * 4); // what the audio path captured before it saw the release
+        audio.talk.setCaptureEnd(audio.capture.writeCount());
+        for (int i = 0; i < 3; ++i)
+            step(0.05f);
+        sendFromServer(VoicePacket::control(0, VoiceMessage::EndTalkAck));
+        step(0.05f);
+        std::vector<uint32_t> sequences;
+        for (const VoicePacket& p : received())
+            if (p.kind() == VoicePacket::Audio)
+                sequences.push_back(p.sequence());
+        ASSERT_EQ(sequences.size(), 14u);
+        for (uint32_t i = 0; i < sequences.size(); ++i)
+            EXPECT_EQ(sequences[i], i);
+        for (int i = 0; i < 40; ++i)
+            step(0.05f); // past the talk guard of the next press
+    }
+}
+
+TEST_F(Session, AnEndLeftFromATalkWithoutConnectionDoesNotEndTheNextTalk)
+{
+    // A talk that ended while the voice connection was down left its capture end behind.
+    audio.talk.setCaptureEnd(800);
+    joinAndGreet();
+    session.talk(true);
+    sendFromServer(VoicePacket::control(0, VoiceMessage::TalkAck));
+    feedCapture(160 * 20);
+    for (int i = 0; i < 5; ++i)
+        step();
+    std::vector<VoicePacket> sent = received();
+    EXPECT_EQ(countAudio(sent), 20);
+    EXPECT_EQ(countType(sent, VoiceMessage::EndTalk), 0) << "the talk is still on";
+    EXPECT_TRUE(session.talking());
 }
 
 TEST_F(Session, WithoutAcknowledgementOnly50FramesGoOutThenEndTalkRepeats)
