@@ -361,3 +361,116 @@ TEST_F(Engine, APictureIsFetchedOnceAndThenServedFromTheCache)
         step();
     EXPECT_EQ(web.count("7/LoadImage.php") - before, 1) << "and is not fetched again";
 }
+
+namespace {
+
+// The form body's percent-encoding undone, so a test can look for the document inside.
+std::string formDecoded(const std::string& body)
+{
+    std::string out;
+    for (size_t i = 0; i < body.size(); ++i) {
+        if (body[i] == '%' && i + 2 < body.size()) {
+            out += char(std::stoi(body.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += body[i] == '+' ? ' ' : body[i];
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+TEST_F(Engine, MessagesToEverybodyAndToTheChannelReachTheirPeople)
+{
+    loginAndConnect();
+    web.answer("7/TMS_Send.php", "<status>OK</status>");
+    manager.session.people.getOrCreate(9); // known, not on the channel
+    struct Case {
+        int group;
+        std::vector<int> recipients;
+    };
+    const Case cases[] = { { 0, { 7, 9 } }, { 1, { 7 } } };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.group);
+        int before = web.count("7/TMS_Send.php");
+        auto message = std::make_unique<UserMessageData>();
+        message->text = "hello all";
+        message->groupId = c.group;
+        client.outgoing.post(std::move(message));
+        step();
+        ASSERT_EQ(web.count("7/TMS_Send.php"), before + 1) << "the message reaches the service";
+        std::string document = formDecoded(web.requests().back().body);
+        std::string expected = "<recipient>\r\n";
+        for (int id : c.recipients)
+            expected += "<id>" + std::to_string(id) + "</id>\r\n";
+        expected += "</recipient>";
+        EXPECT_NE(document.find(expected), std::string::npos) << document;
+    }
+}
+
+TEST_F(Engine, PeopleWhoArriveDuringALookupAreLookedUpToo)
+{
+    loginAndConnect();
+    for (int i = 0; i < 60; ++i)
+        step(); // the join's own lookups are over
+    web.answer("7/LoadUsersDetails.php", "<ud><us><id>20</id><na>Bea</na><ts>1</ts></us></ud>");
+    int before = web.count("7/LoadUsersDetails.php");
+    People& people = manager.session.people;
+    people.setVersion(20, 1);
+    engine->loadMissingUsers();
+    step(); // the lookup starts: its request is on its way
+    ASSERT_NE(engine->queue(CommunicationEngine::UserDetailsQueue).current(), nullptr);
+    people.setVersion(21, 1); // arrives while the lookup runs
+    engine->loadMissingUsers();
+    for (int i = 0; i < 300 && web.count("7/LoadUsersDetails.php") < before + 2; ++i) {
+        step();
+        usleep(2000);
+    }
+    std::vector<CannedWebService::Request> lookups;
+    for (const CannedWebService::Request& request : web.requests())
+        if (request.path == "7/LoadUsersDetails.php")
+            lookups.push_back(request);
+    ASSERT_EQ(int(lookups.size()), before + 2) << "a second lookup follows the first";
+    EXPECT_NE(formDecoded(lookups.back().body).find("21"), std::string::npos);
+    for (int i = 0; i < 60; ++i)
+        step();
+    EXPECT_EQ(web.count("7/LoadUsersDetails.php"), before + 2) << "and no more once it has asked";
+}
+
+TEST_F(Engine, ADisconnectDuringTheLoginEndsTheNewSession)
+{
+    manager.requests.post(Request::Login);
+    step();
+    manager.requests.post(Request::Leave);
+    ASSERT_TRUE(stepUntil(Response::LoggedOut));
+    for (int i = 0; i < 30; ++i)
+        step();
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), Response::LoggedIn), 0);
+    EXPECT_EQ(web.count("7/joinChannel.php"), 0) << "no channel is joined";
+    EXPECT_EQ(web.count("7/Logout.php"), 1) << "the session the service opened is closed";
+    EXPECT_FALSE(engine->loggedIn());
+}
+
+TEST_F(Engine, AReplyWithoutAPictureIsNotRecordedAsFetched)
+{
+    loginAndConnect();
+    web.answer("7/LoadImage.php", "<status>none</status>");
+    ChannelElement::Image& photo = engine->userPhoto(7);
+    photo.timestamp = 4;
+    int before = web.count("7/LoadImage.php");
+    engine->loadUserImage(photo, PictureIndex::UserPicture, 7);
+    for (int i = 0; i < 300 && engine->queue(CommunicationEngine::ImageLoadQueue).current(); ++i) {
+        step();
+        usleep(2000);
+    }
+    EXPECT_EQ(web.count("7/LoadImage.php"), before + 1);
+    Text path;
+    EXPECT_FALSE(manager.documents.isCached(PictureIndex::UserPicture, 7, 4, path));
+    engine->loadUserImage(photo, PictureIndex::UserPicture, 7);
+    for (int i = 0; i < 300 && web.count("7/LoadImage.php") == before + 1; ++i) {
+        step();
+        usleep(2000);
+    }
+    EXPECT_EQ(web.count("7/LoadImage.php"), before + 2) << "asked for again";
+}
