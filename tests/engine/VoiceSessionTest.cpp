@@ -403,3 +403,12 @@ TEST_F(Session, RefusedConnectionRetriesAfterTwoSeconds)
     collect();
     EXPECT_TRUE(posted(Response::TransmissionTrouble)) << "tried again after 2 s";
 }
+
+TEST_F(Session, TheEngineStepPrintsThePaddingTheAudioPathMade)
+{
+    audio.talk.reportCaptureEnd(1600, 37); // what the audio callback does at the end of a talk
+    testing::internal::CaptureStdout();
+    step();
+    step();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "filling missing buffer data for codec 37\n");
+}

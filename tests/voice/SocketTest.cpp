@@ -2,6 +2,8 @@
 #include "voice/Socket.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <chrono>
 #include <thread>
 
 using namespace Zumeli;
@@ -93,4 +95,40 @@ TEST(Socket, ConnectGivesUpAfterItsTimeOut)
     EXPECT_TRUE(timedOut) << "the backlog never filled";
     EXPECT_EQ(recorder.failures, 1);
     ::close(listener);
+}
+
+// A peer that stops reading: sends never wait, and when the outgoing queue would overflow the
+// connection ends as a closed connection. Nothing follows a record cut short: the records the
+// peer gets are in step, and a cut one can only be the last before the end of the stream.
+TEST(Socket, SendsToAPeerThatNeverReadsEndTheConnection)
+{
+    LoopbackPeer peer;
+    Recorder recorder;
+    Socket socket;
+    socket.init(&recorder, 47);
+    ASSERT_TRUE(socket.connect("127.0.0.1", peer.port(), 0));
+    ASSERT_TRUE(peer.accept());
+    uint8_t record[47];
+    for (int i = 0; i < 47; ++i)
+        record[i] = uint8_t(i);
+    int accepted = 0;
+    auto start = std::chrono::steady_clock::now();
+    while (socket.send(record, 47)) {
+        ++accepted;
+        ASSERT_LT(accepted, 1'000'000) << "the queue never overflowed";
+    }
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 2.0) << "no send waited for the peer";
+    EXPECT_EQ(recorder.closed, 1);
+    EXPECT_FALSE(socket.isOpen());
+    EXPECT_EQ(socket.pendingSendBytes(), 0u);
+    EXPECT_FALSE(socket.send(record, 47)) << "a closed socket sends nothing";
+
+    std::vector<uint8_t> wire;
+    for (std::vector<uint8_t> got = peer.readAvailable(65536); !got.empty(); got = peer.readAvailable(65536))
+        wire.insert(wire.end(), got.begin(), got.end());
+    EXPECT_GT(wire.size(), 0u);
+    EXPECT_LE(wire.size(), size_t(accepted) * 47);
+    for (size_t at = 0; at + 47 <= wire.size(); at += 47)
+        ASSERT_TRUE(std::equal(record, record + 47, wire.begin() + long(at))) << "record at byte " << at;
 }
