@@ -60,6 +60,8 @@ public:
     CommunicationEngine& engine() { return *m_engine; }
     TextLocalizer& localizer() { return m_localizer; }
     bool talkAllowed() const { return m_talkAllowed; }
+    // The joined channel lets this user talk (its "pe" is 0), whoever holds the floor now.
+    bool talkPermitted() const { return m_channelPermission == 0; }
     bool talkGranted() const { return m_talkGranted; }
     int reconnectCounter() const { return m_reconnectCounter; }
     long serverClockOffset() const { return m_serverClockOffset; }
