@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <vector>
 
 using namespace Zumeli;
@@ -294,4 +295,33 @@ TEST_F(AudioPath, TheShippedSoundsAreShortAudibleCues)
         EXPECT_GT(loudest, 0.1f);
         EXPECT_LT(loudest, 0.5f);
     }
+}
+
+// Switches read from the preferences: a missing key leaves discarding received audio while
+// talking off (it has no default); the others have theirs.
+TEST_F(AudioPath, SwitchesFromThePreferencesAndTheirDefaults)
+{
+    struct Preferences : IAudioPreferences {
+        std::map<std::string, std::string> values;
+        std::string value(const std::string& key, const std::string& fallback) const override
+        {
+            auto found = values.find(key);
+            return found == values.end() ? fallback : found->second;
+        }
+        void setValue(const std::string& key, const std::string& value) override { values[key] = value; }
+    } preferences;
+    client.setDiscardReceivedWhileTalking(true);
+    client.loadSwitches(preferences);
+    EXPECT_FALSE(client.discardReceivedWhileTalking());
+    EXPECT_TRUE(client.signalsOn());
+    EXPECT_FALSE(client.sidetoneOn());
+    EXPECT_FALSE(client.messageSoundOn());
+
+    preferences.values = { { "public.flushqueuewhentalk", "1" }, { "public.cbsounds", "0" },
+                           { "public.playthru", "1" }, { "public.messagereceivedfeed", "1" } };
+    client.loadSwitches(preferences);
+    EXPECT_TRUE(client.discardReceivedWhileTalking());
+    EXPECT_FALSE(client.signalsOn());
+    EXPECT_TRUE(client.sidetoneOn());
+    EXPECT_TRUE(client.messageSoundOn());
 }
