@@ -601,11 +601,6 @@ void Client::loadLocalization(const Text& table)
     m_localizer.loadLocalisation(table, m_manager.preferences, &m_groups);
 }
 
-void Client::setLocalizationStamp(const Text& stamp)
-{
-    m_manager.sessionEndpoint.checkLocalization(m_localizer, stamp);
-}
-
 void Client::setStartChannel(int channel) { m_engine->setStartChannel(channel); }
 
 } // namespace Zumeli

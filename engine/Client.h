@@ -191,7 +191,8 @@ public:
         m_channelPermission = permission;
         setTalkAllowed(permission == 0, true);
     }
-    void setLocalizationStamp(const Text& stamp) override;
+    bool localizationWanted(const Text& stamp) override { return m_localizer.wantsUpdate(stamp); }
+    void localizationArrived(const Text& reply) override { m_localizer.acceptUpdate(reply); }
     bool addServiceMessage(const ServiceMessageData& message) override;
     void postIncomingMessage(std::unique_ptr<UserMessageData> message) override;
     std::unique_ptr<UserMessageData> takeOutgoingMessage() override { return m_outgoing.take(); }

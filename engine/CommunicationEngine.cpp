@@ -2,6 +2,7 @@
 
 #include "engine/DetailsReply.h"
 #include "engine/EngineCodes.h"
+#include "platform/Clock.h"
 
 #include <algorithm>
 #include <ctime>
@@ -22,6 +23,12 @@ CommunicationEngine::CommunicationEngine(Manager& manager, IEngineClient& client
 
 CommunicationEngine::~CommunicationEngine()
 {
+    // A logout on its way gets a moment to reach the service.
+    for (int i = 0; i < 200 && !m_detached.empty(); ++i) {
+        std::erase_if(m_detached, [](const std::unique_ptr<HttpAsyncPost>& post) { return post->poll(); });
+        if (!m_detached.empty())
+            Platform::sleepMilliseconds(10);
+    }
     for (TaskQueue& queue : m_queues)
         queue.clear();
     m_manager.channelEvents.setShower(nullptr);
@@ -47,6 +54,7 @@ void CommunicationEngine::step()
     sendOutgoingMessages();
     for (TaskQueue& queue : m_queues)
         queue.advance();
+    std::erase_if(m_detached, [](const std::unique_ptr<HttpAsyncPost>& post) { return post->poll(); });
     m_manager.codec = m_voice.codec();
     m_voice.poll();
 }
@@ -95,13 +103,8 @@ void CommunicationEngine::handleRequest()
         break;
     case Request::DoNotDisturb: {
         SessionRecord& session = m_manager.session;
-        OwnDetailsChange change;
         PeopleEntry* own = session.people.find(session.ownUserId);
-        change.doNotDisturb = own && own->dnd;
-        saveUserDetails(change);
-        m_voice.sendDetailsChanged();
-        m_manager.channelEvents.add(session.ownUserId, ChannelEvent::You);
-        m_responses.post(Response::ChannelPeopleChanged);
+        m_queues[ServiceQueue].enqueue(std::make_unique<DoNotDisturbTask>(*this, own && own->dnd));
         break;
     }
     case Request::ChannelPhoto:
@@ -177,7 +180,8 @@ void CommunicationEngine::loginReplied(LoginResult result, LoginRecord& record)
         return;
     }
     m_responses.post(Response::LoggedIn);
-    m_client.setLocalizationStamp(record.localizationStamp);
+    if (m_client.localizationWanted(record.localizationStamp))
+        m_queues[ServiceQueue].enqueue(std::make_unique<LocalizationTask>(*this));
     loginDone(channel, record.messagesWaiting);
 }
 
@@ -387,12 +391,24 @@ void CommunicationEngine::imagePosted(bool ok)
 
 void CommunicationEngine::reloadPeople()
 {
-    ChannelElement& channel = currentChannel();
-    if (m_manager.sessionEndpoint.getUsersList(channel, m_manager.session.people) != 0)
+    currentChannel();
+    m_queues[ServiceQueue].enqueue(std::make_unique<UsersListTask>(*this));
+}
+
+void CommunicationEngine::usersListLoaded(bool read)
+{
+    if (!read)
         m_responses.post(Response::JoinFailed);
     m_responses.post(Response::ChannelPeopleChanged);
     updateChannelEvents();
     loadMissingUsers();
+}
+
+void CommunicationEngine::doNotDisturbSaved()
+{
+    m_voice.sendDetailsChanged();
+    m_manager.channelEvents.add(m_manager.session.ownUserId, ChannelEvent::You);
+    m_responses.post(Response::ChannelPeopleChanged);
 }
 
 bool CommunicationEngine::saveUserDetails(const OwnDetailsChange& change)
@@ -401,9 +417,19 @@ bool CommunicationEngine::saveUserDetails(const OwnDetailsChange& change)
     return m_manager.sessionEndpoint.saveUserDetails(session.ownUserId, change, session.people, session.ownDetails);
 }
 
-bool CommunicationEngine::checkWebSession() { return m_manager.sessionEndpoint.keepAlive(); }
+void CommunicationEngine::checkWebSession()
+{
+    m_queues[ServiceQueue].enqueue(std::make_unique<WebSessionCheckTask>(*this));
+}
 
-void CommunicationEngine::logout() { m_manager.sessionEndpoint.logout(); }
+void CommunicationEngine::logout()
+{
+    WebService& endpoint = m_manager.sessionEndpoint;
+    WebRequest request = endpoint.logoutRequest();
+    auto post = std::make_unique<HttpAsyncPost>();
+    post->start(endpoint.host, endpoint.port, endpoint.pathPrefix, request.path.c_str(), request.fields, nullptr);
+    m_detached.push_back(std::move(post));
+}
 
 void CommunicationEngine::sendOutgoingMessages()
 {
@@ -413,13 +439,27 @@ void CommunicationEngine::sendOutgoingMessages()
             recipients.push_back(message->recipient);
         else
             recipients = groupRecipients(message->groupId);
-        if (!recipients.empty() && m_manager.sessionEndpoint.sendMessage(*message, recipients)) {
-            if (message->groupId == -1 || recipients.size() <= 10)
-                for (int id : recipients)
-                    m_voice.sendNewMessages(uint32_t(id));
+        if (recipients.empty()) {
+            m_client.returnOutgoingMessage(std::move(message));
+            continue;
         }
-        m_client.returnOutgoingMessage(std::move(message));
+        m_outbox.emplace_back(std::move(message), std::move(recipients));
     }
+    // One at a time, oldest first: the send queue would run the newest waiting task first.
+    if (!m_outbox.empty() && m_queues[SendQueue].isIdle()) {
+        auto [message, recipients] = std::move(m_outbox.front());
+        m_outbox.pop_front();
+        m_queues[SendQueue].enqueue(std::make_unique<SendMessageTask>(*this, std::move(message), std::move(recipients)));
+    }
+}
+
+void CommunicationEngine::messageSent(std::unique_ptr<UserMessageData> message, const std::vector<int>& recipients,
+                                      bool sent)
+{
+    if (sent && (message->groupId == -1 || recipients.size() <= 10))
+        for (int id : recipients)
+            m_voice.sendNewMessages(uint32_t(id));
+    m_client.returnOutgoingMessage(std::move(message));
 }
 
 std::vector<int> CommunicationEngine::groupRecipients(int groupId) const

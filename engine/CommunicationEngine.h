@@ -10,7 +10,9 @@
 #include "engine/Task.h"
 #include "engine/VoiceSession.h"
 
+#include <deque>
 #include <map>
+#include <vector>
 
 namespace Zumeli {
 
@@ -21,8 +23,20 @@ namespace Zumeli {
 // send, own details) are named where they are made.
 class CommunicationEngine final : public IVoiceSessionHost {
 public:
-    // The six task queues, in the order they advance.
-    enum Queue { LoginQueue, JoinQueue, ImageLoadQueue, UserDetailsQueue, ImagePostQueue, MessageQueue, QueueCount };
+    // The task queues, in the order they advance. Outgoing text messages go one at a time, in
+    // the order written; the service queue carries the calls the voice session and the login
+    // trigger (web session check, people list, do-not-disturb, localisation table).
+    enum Queue {
+        LoginQueue,
+        JoinQueue,
+        ImageLoadQueue,
+        UserDetailsQueue,
+        ImagePostQueue,
+        MessageQueue,
+        SendQueue,
+        ServiceQueue,
+        QueueCount
+    };
 
     CommunicationEngine(Manager& manager, IEngineClient& client);
     ~CommunicationEngine() override;
@@ -61,6 +75,9 @@ public:
     void joinReplied(JoinResult result, ChannelElement& channel, int sentTimestamp);
     void messagesArrived(someVector<UserMessageData>& userMessages, ServiceMessagesList& serviceMessages);
     void usersLoaded();
+    void usersListLoaded(bool read);
+    void doNotDisturbSaved();
+    void messageSent(std::unique_ptr<UserMessageData> message, const std::vector<int>& recipients, bool sent);
     void imageLoaded(ImageReplyResult result, int type, int paramId, const Text& target, ChannelElement::Image* record,
                      uint32_t sender);
     void imagePosted(bool ok);
@@ -74,7 +91,7 @@ public:
     ChannelElement::Image& userPhoto(int userId) { return m_userPhotos[userId]; }
 
     // IVoiceSessionHost
-    bool checkWebSession() override;
+    void checkWebSession() override;
     void logout() override;
     bool userUpdatesDisabled() const override { return m_client.userUpdatesDisabled(); }
     void joinCurrentChannel() override { join(m_manager.session.currentChannel); }
@@ -103,6 +120,10 @@ private:
     bool m_leaveAfterLogin = false;
     const Groups* m_groups = nullptr;
     TaskQueue m_queues[QueueCount];
+    // Messages taken from the Client, with their recipients, waiting for the send queue.
+    std::deque<std::pair<std::unique_ptr<UserMessageData>, std::vector<int>>> m_outbox;
+    // Calls nobody waits for (logout): polled until done, given a short grace at the end.
+    std::vector<std::unique_ptr<HttpAsyncPost>> m_detached;
     std::map<int, ChannelElement::Image> m_userPhotos;
 };
 

@@ -31,7 +31,12 @@ bool HttpAsyncPost::start(const Text& host, int port, const Text& pathPrefix, co
         return false;
     }
     m_request = buildRequest(pathPrefix, path, fields.body());
-    return m_socket->connect(host.c_str(), port, 0, HttpLimits::ConnectTimeoutMs);
+    // The request goes out once a later poll finds the connection made.
+    if (!m_socket->connect(host.c_str(), port, 0, HttpLimits::ConnectTimeoutMs)) {
+        connectionFailed(); // reported at the next poll
+        return false;
+    }
+    return true;
 }
 
 void HttpAsyncPost::pollSocket()

@@ -103,6 +103,20 @@ void VoiceSession::leave()
     m_reconnect.stop();
 }
 
+void VoiceSession::webSessionChecked(bool alive)
+{
+    if (!m_loggedIn)
+        return;
+    if (alive) {
+        m_reconnect.start(0);
+        return;
+    }
+    m_loggedIn = false;
+    m_probeInterval.stop();
+    m_probeReply.stop();
+    leave();
+}
+
 void VoiceSession::resetFloor()
 {
     if (m_talking) {
@@ -369,15 +383,11 @@ void VoiceSession::keepAlive()
     }
     if (m_probeReply.expired()) {
         if (++m_probeFailures >= ProbeFailuresBeforeWebCheck) {
+            // Probing stops while the web service is asked; its answer decides what follows.
             m_voiceConnected = false;
-            if (m_host.checkWebSession()) {
-                m_reconnect.start(0);
-            } else {
-                m_loggedIn = false;
-                m_probeInterval.stop();
-                m_probeReply.stop();
-                leave();
-            }
+            m_probeInterval.stop();
+            m_probeReply.stop();
+            m_host.checkWebSession();
             return;
         }
         m_responses.post(Response::TransmissionTrouble);

@@ -74,6 +74,8 @@ public:
     // The voice part of the engine step, before the engine's tasks: send audio, react to the
     // server, the remote-talk time-out, keep-alive and reconnection, channel events, traffic.
     void step();
+    // The answer to the web session check the session asked its host for.
+    void webSessionChecked(bool alive);
     // The last action of the engine step.
     void poll() { m_connection.poll(); }
 
