@@ -24,9 +24,9 @@ public:
     bool localizationWanted(const Text& s) override
     {
         stamp = s;
-        return false;
+        return wantTable;
     }
-    void localizationArrived(const Text&) override { }
+    void localizationArrived(const Text& reply) override { table = reply; }
     bool addServiceMessage(const ServiceMessageData& m) override
     {
         service.push_back(m);
@@ -47,6 +47,8 @@ public:
     Text identityText() const override { return "none:0.0.0.0:x"; }
     Text language() const override { return "en"; }
 
+    bool wantTable = false;
+    Text table;
     long offset = 0;
     int lowest = -1, highest = -1, permission = -1;
     Text stamp, photoToPost, photoPath;
@@ -495,4 +497,46 @@ TEST_F(Engine, AReplyWithoutAPictureIsNotRecordedAsFetched)
         usleep(2000);
     }
     EXPECT_EQ(pictureLoads(PictureIndex::UserPicture, 7), before + 2) << "asked for again";
+}
+
+TEST_F(Engine, ANewerLocalisationTableIsFetchedInTheBackground)
+{
+    client.wantTable = true;
+    web.answer("7/XML_Get.php", "<language>new table</language>12345678");
+    login();
+    EXPECT_EQ(client.stamp, "77");
+    EXPECT_TRUE(client.table.isEmpty()) << "the login reply's handler does not wait for the table";
+    for (int i = 0; i < 300 && client.table.isEmpty(); ++i) {
+        step();
+        usleep(2000);
+    }
+    EXPECT_NE(client.table.str().find("<language>new table</language>12345678"), std::string::npos);
+    bool asked = false;
+    for (const CannedWebService::Request& request : web.requests())
+        asked |= request.path == "7/XML_Get.php" && request.body.find("kind=localizationDatabase") != std::string::npos;
+    EXPECT_TRUE(asked);
+}
+
+TEST_F(Engine, MessagesGoOutInTheOrderWritten)
+{
+    loginAndConnect();
+    web.answer("7/TMS_Send.php", "<status>OK</status>");
+    for (const char* text : { "first", "second", "third" }) {
+        auto message = std::make_unique<UserMessageData>();
+        message->text = text;
+        message->recipient = 7;
+        client.outgoing.post(std::move(message));
+    }
+    for (int i = 0; i < 600 && client.returned.size() < 3; ++i) {
+        step();
+        usleep(2000);
+    }
+    ASSERT_EQ(client.returned.size(), 3u);
+    std::vector<std::string> order;
+    for (const CannedWebService::Request& request : web.requests())
+        if (request.path == "7/TMS_Send.php")
+            for (const char* text : { "first", "second", "third" })
+                if (formDecoded(request.body).find(std::string(">") + text + "<") != std::string::npos)
+                    order.push_back(text);
+    EXPECT_EQ(order, (std::vector<std::string> { "first", "second", "third" }));
 }
