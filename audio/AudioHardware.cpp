@@ -50,6 +50,7 @@ void AudioHardware::close()
 void AudioHardware::handleBlock(const float* input, float* output, int32_t n)
 {
     n = std::clamp<int32_t>(n, 0, IAudioBackend::BlockFrames);
+    m_blocks.fetch_add(1, std::memory_order_acq_rel);
     IAudioSpectrumHook* spectrum = m_spectrum.load(std::memory_order_acquire);
     if (spectrum)
         spectrum->feedInput(input, n);
