@@ -42,6 +42,13 @@ bool FileAudioBackend::setInputFile(const std::string& path, std::string* error)
     return true;
 }
 
+void FileAudioBackend::setInputSamples(std::vector<float> samples)
+{
+    std::lock_guard lock(m_inputLock);
+    m_inputSamples = std::move(samples);
+    m_inputPosition = 0;
+}
+
 int64_t FileAudioBackend::inputRemaining() const
 {
     std::lock_guard lock(m_inputLock);

@@ -24,6 +24,8 @@ public:
 
     // The microphone's file (resampled to the stream rate when it differs); empty: silence.
     bool setInputFile(const std::string& path, std::string* error = nullptr);
+    // The microphone's samples, at the stream rate.
+    void setInputSamples(std::vector<float> samples);
     // Samples of the input not played yet.
     int64_t inputRemaining() const;
     // Plays the microphone's file again from its start each time it ends (off: once).

@@ -98,6 +98,8 @@ bool parseCliOptions(const std::vector<std::string>& arguments, CliOptions& opti
         } else if (option == "--talk") {
             if (!value(options.talkFile))
                 return false;
+        } else if (option == "--echo") {
+            options.echo = true;
         } else if (option == "--record") {
             if (!value(options.recordFile))
                 return false;
@@ -152,8 +154,16 @@ bool parseCliOptions(const std::vector<std::string>& arguments, CliOptions& opti
         error = "--talk feeds the microphone from the file: it needs --audio file";
         return false;
     }
+    if (options.echo && !options.talkFile.empty()) {
+        error = "--echo and --talk exclude each other";
+        return false;
+    }
+    if (options.echo && !options.audio.empty() && options.audio != "file") {
+        error = "--echo talks what it heard as its microphone: it needs --audio file";
+        return false;
+    }
     if (options.audio.empty())
-        options.audio = options.talkFile.empty() ? "null" : "file";
+        options.audio = options.talkFile.empty() && !options.echo ? "null" : "file";
     return true;
 }
 
@@ -177,6 +187,8 @@ Options:
                         (16-bit, mono or stereo; resampled when not 44100 Hz) as the
                         microphone and release at its end; while someone else holds the
                         floor it waits and presses again when the floor is free
+  --echo                an echo bot: each talk heard on the channel is talked back once
+                        its talker has ended (runs until --duration or interrupted)
   --record FILE.wav     write everything heard to a 44100 Hz 16-bit mono WAV file
   --message ID:TEXT     send a text message to the user ID after the login (repeatable)
   --duration SECONDS    stop after this long; without it the client stops after its talk
@@ -219,6 +231,7 @@ Events (--events), one line each, first word fixed:
   registered NAME
   talk-file-started SECONDS     the --talk file starts to feed the microphone
   talk-file-done                the --talk file was fed whole
+  echo-heard SECONDS            --echo: a talk of that length was heard; it is talked back
   audio-heard SECONDS           with --record: the first audible received sound
                                 (SECONDS: the system's monotonic clock, shared by all
                                 processes, so two clients' lines give the delay)

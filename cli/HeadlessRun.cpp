@@ -6,6 +6,7 @@
 #include "audio/PortAudioBackend.h"
 #include "audio/WavFile.h"
 #include "cli/CliEvents.h"
+#include "cli/EchoCapture.h"
 #include "cli/PackSoundProvider.h"
 #include "cli/ReceivedAudioRecorder.h"
 #include "engine/Client.h"
@@ -34,6 +35,11 @@ constexpr double TalkTailSeconds = 0.3;
 constexpr double PressRetrySeconds = 2.0;
 // Listening this long after the voice connection comes up shows whether someone is talking.
 constexpr double ListenFirstSeconds = 0.5;
+// The echo bot goes on listening this long after the floor is free: the receive buffer still
+// plays the end of the talk. Shorter talks than EchoShortestSeconds are not echoed.
+constexpr double EchoDrainSeconds = 0.8;
+constexpr double EchoShortestSeconds = 0.3;
+constexpr double EchoLongestSeconds = 60.0;
 // How long a clean stop waits for the logout.
 constexpr double LogoutSeconds = 3.0;
 
@@ -147,6 +153,18 @@ int runHeadless(const CliOptions& options, FILE* eventOutput)
         }
         client.setAudioDelegate(&recorder);
     }
+    std::unique_ptr<EchoCapture> echo;
+    std::vector<float> echoSamples;
+    double echoEndAt = -1;
+    if (options.echo) {
+        if (!fileBackend) {
+            fail(events, "--echo needs the file back end to talk what it heard");
+            return ExitUsage;
+        }
+        echo = std::make_unique<EchoCapture>(hardware.sampleRate(), EchoLongestSeconds,
+                                             options.recordFile.empty() ? nullptr : &recorder);
+        client.setAudioDelegate(echo.get());
+    }
 
     if (options.channel)
         client.setStartChannel(*options.channel);
@@ -185,6 +203,27 @@ int runHeadless(const CliOptions& options, FILE* eventOutput)
             messagesSent = true;
         }
 
+        if (echo && talk == Talk::None) {
+            // Someone else holds the floor: hear the whole talk, then talk it back.
+            bool floorTaken = client.talkPermitted() && !client.talkAllowed();
+            if (floorTaken && !echo->capturing()) {
+                echo->begin();
+                echoEndAt = -1;
+            } else if (!floorTaken && echo->capturing()) {
+                if (echoEndAt < 0)
+                    echoEndAt = now + EchoDrainSeconds;
+                if (now >= echoEndAt) {
+                    echoSamples = echo->take(size_t(hardware.sampleRate() / 10));
+                    double heard = double(echoSamples.size()) / double(hardware.sampleRate());
+                    if (heard >= EchoShortestSeconds) {
+                        events.print("echo-heard %.2f", heard);
+                        waitingReported = false;
+                        talk = Talk::Waiting;
+                    }
+                }
+            }
+        }
+
         switch (talk) {
         case Talk::Waiting:
             if (!events.voiceUp) {
@@ -220,7 +259,11 @@ int runHeadless(const CliOptions& options, FILE* eventOutput)
                 talk = Talk::Waiting;
                 break;
             }
-            if (events.talkGranted && fileBackend) {
+            if (events.talkGranted && fileBackend && echo) {
+                fileBackend->setInputSamples(echoSamples);
+                events.print("talk-file-started %.3f", seconds());
+                talk = Talk::Feeding;
+            } else if (events.talkGranted && fileBackend) {
                 std::string error;
                 if (!fileBackend->setInputFile(options.talkFile, &error)) {
                     fail(events, "cannot use %s: %s", options.talkFile.c_str(), error.c_str());
@@ -248,7 +291,8 @@ int runHeadless(const CliOptions& options, FILE* eventOutput)
         case Talk::Tail:
             if (now >= tailEnd) {
                 client.talkReleased();
-                talk = Talk::Done;
+                // The echo bot is ready for the next talk.
+                talk = echo ? Talk::None : Talk::Done;
             }
             break;
         default:
@@ -270,7 +314,7 @@ int runHeadless(const CliOptions& options, FILE* eventOutput)
         fail(events, "the voice connection did not come up within %.0f seconds",
              seconds() - start);
         exitCode = ExitNoVoice;
-    } else if (exitCode == ExitDone && (talk == Talk::Waiting || talk == Talk::Pressed)) {
+    } else if (exitCode == ExitDone && !echo && (talk == Talk::Waiting || talk == Talk::Pressed)) {
         fail(events, "the floor was never free within %.0f seconds: the talk was not made", seconds() - start);
         exitCode = ExitNoTalk;
     }
