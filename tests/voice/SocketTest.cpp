@@ -1,5 +1,6 @@
 #include "tests/support/BlackHoleListener.h"
 #include "tests/voice/LoopbackPeer.h"
+#include "voice/NameResolver.h"
 #include "voice/Socket.h"
 
 #include <gtest/gtest.h>
@@ -166,4 +167,27 @@ TEST(Socket, SendsToAPeerThatNeverReadsEndTheConnection)
     EXPECT_LE(wire.size(), size_t(accepted) * 47);
     for (size_t at = 0; at + 47 <= wire.size(); at += 47)
         ASSERT_TRUE(std::equal(record, record + 47, wire.begin() + long(at))) << "record at byte " << at;
+}
+
+// Numeric addresses are answered at once; a name is looked up on another thread, and its
+// answer is kept for the next caller.
+TEST(NameResolver, NumbersAtOnceNamesInTheBackgroundAndKept)
+{
+    NameResolver& resolver = NameResolver::instance();
+    resolver.clear();
+    NameResolver::Answer numeric = resolver.resolve("127.0.0.1");
+    EXPECT_EQ(numeric.state, NameResolver::State::Found);
+    EXPECT_EQ(numeric.address.s_addr, htonl(INADDR_LOOPBACK));
+    EXPECT_EQ(resolver.resolve("").state, NameResolver::State::Failed);
+
+    NameResolver::Answer named = resolver.resolve("localhost");
+    for (int i = 0; i < 2000 && named.state == NameResolver::State::Pending; ++i) {
+        usleep(1000);
+        named = resolver.resolve("localhost");
+    }
+    ASSERT_EQ(named.state, NameResolver::State::Found);
+    EXPECT_EQ(named.address.s_addr, htonl(INADDR_LOOPBACK));
+    NameResolver::Answer again = resolver.resolve("localhost");
+    EXPECT_EQ(again.state, NameResolver::State::Found) << "the kept answer serves at once";
+    EXPECT_EQ(again.address.s_addr, named.address.s_addr);
 }
