@@ -27,6 +27,15 @@ public:
     int deliveries = 0, closed = 0, connects = 0, failures = 0;
 };
 
+// Polls a connect under way until it has an outcome (a bounded wait).
+void pollWhileConnecting(Socket& socket, int limitMs = 2000)
+{
+    for (int i = 0; i < limitMs && socket.isConnecting(); ++i) {
+        socket.poll();
+        usleep(1000);
+    }
+}
+
 } // namespace
 
 // Without a record size the bytes arrive as they come; a large stream takes several polls (each
@@ -38,10 +47,7 @@ TEST(Socket, RawStreamArrivesWholeOverSeveralPolls)
     Socket socket;
     socket.init(&recorder, 0);
     ASSERT_TRUE(socket.connect("localhost", peer.port(), 0));
-    for (int i = 0; i < 2000 && socket.isConnecting(); ++i) {
-        socket.poll();
-        usleep(1000);
-    }
+    pollWhileConnecting(socket);
     EXPECT_EQ(recorder.connects, 1);
     ASSERT_TRUE(peer.accept());
 
@@ -110,20 +116,14 @@ TEST(Socket, NamesAreLookedUpWithoutWaiting)
     Socket socket;
     socket.init(&recorder, 0);
     ASSERT_TRUE(socket.connect("localhost", peer.port(), 0));
-    for (int i = 0; i < 2000 && socket.isConnecting(); ++i) {
-        socket.poll();
-        usleep(1000);
-    }
+    pollWhileConnecting(socket);
     EXPECT_EQ(recorder.connects, 1);
     EXPECT_TRUE(peer.accept());
 
     Socket unknown;
     unknown.init(&recorder, 0);
     unknown.connect("no-such-host.invalid", peer.port(), 0, 3000);
-    for (int i = 0; i < 4000 && unknown.isConnecting(); ++i) {
-        unknown.poll();
-        usleep(1000);
-    }
+    pollWhileConnecting(unknown, 4000);
     unknown.poll();
     EXPECT_EQ(recorder.failures, 1) << "an unknown name fails the connect";
 }
@@ -139,10 +139,7 @@ TEST(Socket, SendsToAPeerThatNeverReadsEndTheConnection)
     socket.init(&recorder, 47);
     ASSERT_TRUE(socket.connect("127.0.0.1", peer.port(), 0));
     ASSERT_TRUE(peer.accept());
-    for (int i = 0; i < 2000 && socket.isConnecting(); ++i) {
-        socket.poll();
-        usleep(1000);
-    }
+    pollWhileConnecting(socket);
     ASSERT_EQ(recorder.connects, 1);
     uint8_t record[47];
     for (int i = 0; i < 47; ++i)
