@@ -75,6 +75,26 @@ TEST(UserMessages, KeepsAtMost101AndMarksRead)
     EXPECT_TRUE(list.isEmpty());
 }
 
+// A long history file (only a new message trims it) loads whole and in order; the first message
+// that arrives then keeps the newest 100 and adds itself.
+TEST(UserMessages, ALongHistoryLoadsWholeAndTrimsAtTheNextMessage)
+{
+    UserMessagesList written;
+    for (int i = 0; i < 250; ++i)
+        written.add(message("m", i, i % 2 == 0));
+    UserMessagesList list;
+    ASSERT_TRUE(list.fromHistoryText(written.toHistoryText()));
+    ASSERT_EQ(list.count(), 250);
+    for (int i = 0; i < 250; ++i)
+        ASSERT_EQ(list[i]->sender, i);
+    EXPECT_EQ(list.unreadCount(), 125);
+    list.append(message("new", 900));
+    ASSERT_EQ(list.count(), 101);
+    EXPECT_EQ(list[0]->sender, 150);
+    EXPECT_EQ(list[99]->sender, 249);
+    EXPECT_EQ(list.last()->sender, 900);
+}
+
 TEST(UserMessages, MarkReadPastTheEndDoesNotSave)
 {
     TempFolder temp("marks");
