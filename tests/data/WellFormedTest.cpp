@@ -4,6 +4,7 @@
 #include "data/AdministrationDocument.h"
 #include "data/Groups.h"
 #include "data/UserMessagesList.h"
+#include "engine/ServiceDocuments.h"
 #include "tests/data/TempFolder.h"
 
 #include <cstdlib>
@@ -51,8 +52,11 @@ TEST(WellFormed, DocumentsForTheService)
     message.text = "5 < 6 & 7 > 3 \xc3\xa9t\xc3\xa9";
     EXPECT_TRUE(wellFormed(UserMessagesList::messageDocument(message, { 4, 5 }), temp));
 
+    // The groups go to the service in their own document, with the names escaped (the cache
+    // file keeps them as they are and would not parse with this name).
     Groups groups;
     groups.ensureDefaultGroups();
-    groups.addMember(groups.createGroup("Hikers"), 9);
-    EXPECT_TRUE(wellFormed(groups.toXml(), temp));
+    groups.addMember(groups.createGroup("R&D <crew>"), 9);
+    ASSERT_FALSE(wellFormed(groups.toXml(), temp)) << "the cache form is not what is sent";
+    EXPECT_TRUE(wellFormed(ServiceDocuments::userGroups(groups), temp));
 }
