@@ -53,39 +53,34 @@ Text usersText()
     return people.toFileText();
 }
 
+// Loads the same file text into one list again and again.
+template<typename List, typename Load>
+void measureLoad(benchmark::State& state, const Text& text, Load load)
+{
+    List list;
+    for (auto _ : state) {
+        load(list, text);
+        benchmark::DoNotOptimize(list.count());
+    }
+    state.counters["entries"] = list.count();
+}
+
 void pictureIndexLoad(benchmark::State& state)
 {
-    Text text = pictureIndexText();
-    PictureIndex index;
-    for (auto _ : state) {
-        index.loadIndexText(text);
-        benchmark::DoNotOptimize(index.count());
-    }
-    state.counters["entries"] = index.count();
+    measureLoad<PictureIndex>(state, pictureIndexText(), [](PictureIndex& index, const Text& text) { index.loadIndexText(text); });
 }
 BENCHMARK(pictureIndexLoad)->Unit(benchmark::kMillisecond);
 
 void historyLoad(benchmark::State& state)
 {
-    Text text = historyText();
-    UserMessagesList history;
-    for (auto _ : state) {
-        history.fromHistoryText(text);
-        benchmark::DoNotOptimize(history.count());
-    }
-    state.counters["entries"] = history.count();
+    measureLoad<UserMessagesList>(state, historyText(),
+                                  [](UserMessagesList& history, const Text& text) { history.fromHistoryText(text); });
 }
 BENCHMARK(historyLoad)->Unit(benchmark::kMillisecond);
 
 void usersLoad(benchmark::State& state)
 {
-    Text text = usersText();
-    People people;
-    for (auto _ : state) {
-        people.fromFileText(text);
-        benchmark::DoNotOptimize(people.count());
-    }
-    state.counters["entries"] = people.count();
+    measureLoad<People>(state, usersText(), [](People& people, const Text& text) { people.fromFileText(text); });
 }
 BENCHMARK(usersLoad)->Unit(benchmark::kMillisecond);
 

@@ -101,6 +101,17 @@ protected:
         session.poll(); // queued now, handled at the next step
     }
 
+    // An audio frame of another user, handled by one step.
+    void sendRemoteFrame(uint32_t sender)
+    {
+        VoicePacket frame;
+        frame.setSenderId(sender);
+        frame.setKind(VoicePacket::Audio);
+        frame.setLength(33);
+        sendFromServer(frame);
+        step();
+    }
+
     // Every packet the client sent since the last call (waits briefly for stragglers).
     std::vector<VoicePacket> received()
     {
@@ -169,12 +180,7 @@ TEST_F(Session, HelloCarriesTheSessionAndItsReplyIsAnnounced)
 TEST_F(Session, TalkOnDuringAnotherTalkIsIgnored)
 {
     joinAndGreet();
-    VoicePacket frame;
-    frame.setSenderId(7);
-    frame.setKind(VoicePacket::Audio);
-    frame.setLength(33);
-    sendFromServer(frame);
-    step();
+    sendRemoteFrame(7);
     collect();
     EXPECT_TRUE(posted(Response::RemoteTalkStarted));
     EXPECT_EQ(host.talker, 7u);
@@ -422,12 +428,7 @@ TEST_P(ServerMessages, TheSessionReacts)
     people.getOrCreate(7);
     joinAndGreet();
     if (c.remoteTalkFirst) {
-        VoicePacket frame;
-        frame.setSenderId(7);
-        frame.setKind(VoicePacket::Audio);
-        frame.setLength(33);
-        sendFromServer(frame);
-        step();
+        sendRemoteFrame(7);
         ASSERT_FALSE(session.channelFree());
     }
     reactions();

@@ -341,7 +341,6 @@ TEST(Ubo, ObserversThatGoAwayAreNotCalled)
     other.addObserver(&victim);
     other.notify(epiFourCC("test"));
     EXPECT_TRUE(victim.seen.empty());
-
 }
 
 // An observed object that goes first leaves its observer no stale link. The object lives on a

@@ -50,7 +50,7 @@ protected:
 
 TEST_F(FolderSet, NamesInsideTheSetAreServed)
 {
-    for (const char* name : { "images/a.png", "/images/a.png", "images/./a.png" })
+    for (const char* name : {"images/a.png", "/images/a.png", "images/./a.png"})
         EXPECT_EQ(served(name), "inside") << name;
     EXPECT_EQ(served("images/..b.png"), "dots in a name") << "only a whole \"..\" component climbs";
 }
@@ -60,13 +60,8 @@ TEST_F(FolderSet, NamesReachingOutsideAreRefused)
     const std::string outsideAbsolute = "/" + m_scratch.path() + "/secret.txt";
     const std::string outsideWithZero = std::string("images/a.png") + '\0' + "/../../secret.txt";
     const std::string names[] = {
-        "../secret.txt",
-        "/../secret.txt",
-        "images/../../secret.txt",
-        "images/../../Other/images/x.png",
-        "./../secret.txt",
-        outsideAbsolute,
-        outsideWithZero,
+        "../secret.txt",   "/../secret.txt", "images/../../secret.txt", "images/../../Other/images/x.png",
+        "./../secret.txt", outsideAbsolute,  outsideWithZero,
         "images/../a.png", // stays inside, but a pack could not hold such a name either
     };
     for (const std::string& name : names)
@@ -78,7 +73,7 @@ TEST_F(FolderSet, ListingsOutsideTheSetAreEmpty)
     epiText list;
     m_set.listFolder("/images/", list, true);
     EXPECT_EQ(list, "..b.png\r\na.png\r\n");
-    for (const char* prefix : { "/../", "../Other/", "/images/../../", "//" }) {
+    for (const char* prefix : {"/../", "../Other/", "/images/../../", "//"}) {
         m_set.listFolder(prefix, list, true);
         EXPECT_EQ(list, "") << prefix;
     }
