@@ -175,7 +175,8 @@ Options:
   --channel N           the channel to join (1000 shows as 10.00)
   --talk FILE.wav       once the voice connection is up, hold the talk key, feed the file
                         (16-bit, mono or stereo; resampled when not 44100 Hz) as the
-                        microphone and release at its end
+                        microphone and release at its end; while someone else holds the
+                        floor it waits and presses again when the floor is free
   --record FILE.wav     write everything heard to a 44100 Hz 16-bit mono WAV file
   --message ID:TEXT     send a text message to the user ID after the login (repeatable)
   --duration SECONDS    stop after this long; without it the client stops after its talk
@@ -193,6 +194,8 @@ Exit codes:
   2  usage error
   3  the login failed (the service did not answer) or was refused
   4  the voice connection never came up within the duration
+  5  --talk could not talk: this user may only listen on the channel, or the floor was
+     never free within the duration
 
 Events (--events), one line each, first word fixed:
   logged-in                     logged-out

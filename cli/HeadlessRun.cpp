@@ -29,6 +29,11 @@ void interrupt(int) { g_interrupted.store(true); }
 constexpr double StepSeconds = 1.0 / 30;
 // How long the talk goes on after the file's last sample, so the last frames reach the relay.
 constexpr double TalkTailSeconds = 0.3;
+// A press the engine ignored (the floor was taken in the meantime) is tried again after this
+// long, which is also beyond the client's 1.5 s guard between presses.
+constexpr double PressRetrySeconds = 2.0;
+// Listening this long after the voice connection comes up shows whether someone is talking.
+constexpr double ListenFirstSeconds = 0.5;
 // How long a clean stop waits for the logout.
 constexpr double LogoutSeconds = 3.0;
 
@@ -153,6 +158,9 @@ int runHeadless(const CliOptions& options, FILE* eventOutput)
     int exitCode = ExitDone;
     double start = seconds();
     double tailEnd = 0;
+    double pressedAt = -PressRetrySeconds;
+    double voiceUpAt = -1;
+    bool waitingReported = false;
     double next = start;
 
     while (!g_interrupted.load()) {
@@ -179,13 +187,39 @@ int runHeadless(const CliOptions& options, FILE* eventOutput)
 
         switch (talk) {
         case Talk::Waiting:
-            if (events.voiceUp && client.talkAllowed()) {
+            if (!events.voiceUp) {
+                voiceUpAt = -1;
+                break;
+            }
+            if (voiceUpAt < 0)
+                voiceUpAt = now;
+            if (now - voiceUpAt < ListenFirstSeconds)
+                break;
+            if (!client.talkPermitted()) {
+                fail(events, "this user may only listen on channel %d: the talk cannot be made",
+                     manager.session.currentChannel);
+                exitCode = ExitNoTalk;
+                talk = Talk::Done;
+                break;
+            }
+            if (client.talkAllowed() && now - pressedAt >= PressRetrySeconds) {
                 events.talkGranted = false;
+                events.talkEnded = false;
                 client.talkPressed();
+                pressedAt = now;
                 talk = Talk::Pressed;
+            } else if (!client.talkAllowed() && !waitingReported) {
+                std::fprintf(stderr, "zumeli-cli: someone else is talking; waiting for the floor\n");
+                waitingReported = true;
             }
             break;
         case Talk::Pressed:
+            if (!events.talkGranted && now - pressedAt >= PressRetrySeconds) {
+                // The press came while someone took the floor: the engine ignored it.
+                client.talkReleased();
+                talk = Talk::Waiting;
+                break;
+            }
             if (events.talkGranted && fileBackend) {
                 std::string error;
                 if (!fileBackend->setInputFile(options.talkFile, &error)) {
@@ -199,6 +233,12 @@ int runHeadless(const CliOptions& options, FILE* eventOutput)
             }
             break;
         case Talk::Feeding:
+            if (events.talkEnded) {
+                // Someone else took the floor at the same moment: talk the file again later.
+                std::fprintf(stderr, "zumeli-cli: the floor was taken; waiting to talk again\n");
+                talk = Talk::Waiting;
+                break;
+            }
             if (fileBackend->inputRemaining() == 0) {
                 events.print("talk-file-done");
                 tailEnd = now + TalkTailSeconds;
@@ -215,7 +255,7 @@ int runHeadless(const CliOptions& options, FILE* eventOutput)
             break;
         }
         // Without a duration a talking client stops once its talk is over.
-        if (options.duration <= 0 && talk == Talk::Done && events.talkEnded)
+        if (options.duration <= 0 && talk == Talk::Done && (events.talkEnded || exitCode != ExitDone))
             break;
 
         next += StepSeconds;
@@ -230,6 +270,9 @@ int runHeadless(const CliOptions& options, FILE* eventOutput)
         fail(events, "the voice connection did not come up within %.0f seconds",
              seconds() - start);
         exitCode = ExitNoVoice;
+    } else if (exitCode == ExitDone && (talk == Talk::Waiting || talk == Talk::Pressed)) {
+        fail(events, "the floor was never free within %.0f seconds: the talk was not made", seconds() - start);
+        exitCode = ExitNoTalk;
     }
 
     // A clean stop: leave the channel and wait (bounded) for the service to confirm.

@@ -1,4 +1,5 @@
 #include "audio/AudioHardware.h"
+#include "audio/ClientAudio.h"
 #include "audio/FileAudioBackend.h"
 #include "audio/NullAudioBackend.h"
 #include "audio/PortAudioBackend.h"
@@ -221,5 +222,24 @@ TEST(AudioHardware, PortAudioOpensOrFailsCleanly)
         EXPECT_FALSE(hardware.isOpen());
         EXPECT_EQ(client.blocks.load(), 0);
     }
+    hardware.close();
+}
+
+// A device whose rate the audio path cannot follow is refused openly, not run without sound.
+TEST(AudioHardware, ARateTheAudioPathRefusesDoesNotOpen)
+{
+    struct AudioPathClient : IAudioProcessor {
+        EngineAudio engine;
+        ClientAudio audio { engine };
+        bool setAudioRate(int32_t rate) override { return audio.setAudioRate(rate); }
+        void processAudio(float* samples, int32_t n) override { audio.processAudio(samples, n); }
+    } client;
+    AudioHardware hardware;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(hardware.open(&client, std::make_unique<NullAudioBackend>(ClientAudio::MaxRate + 1), "", ""));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("cannot use"), std::string::npos);
+    EXPECT_EQ(client.audio.audioRate(), 0);
+    EXPECT_TRUE(hardware.open(&client, std::make_unique<NullAudioBackend>(48000), "", ""));
+    EXPECT_EQ(client.audio.audioRate(), 48000);
     hardware.close();
 }

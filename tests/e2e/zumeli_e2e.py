@@ -363,7 +363,8 @@ def case_listen_only(build, folder):
         check(listener.wait_for(VOICE_UP), "alice listens on 10.01")
         guest = Cli(build, folder, "guest", server, ["--guest", "--channel", "1001", "--talk", speech,
                                                      "--duration", "10"])
-        guest.wait(30)
+        check(guest.wait(30) == 5, "the listen-only guest's client gave up on its talk (exit 5)")
+        check(any("may only listen" in line for line in guest.lines()), "and said why")
         check(listener.wait(30) == 0, "alice's client ended cleanly")
         check(not guest.events("talk-acknowledged"), "the listen-only guest's talk was never acknowledged")
         samples, rate = read_wav(recording)
@@ -395,10 +396,33 @@ def case_names(build, folder):
         server.stop()
 
 
+def case_floor(build, folder):
+    server = Server(build, folder)
+    server.start()
+    try:
+        register(build, folder, server, "alice", "secret-one")
+        speech = make_speech(folder)
+        alice = Cli(build, folder, "alice", server, ["--user", "alice", "--pass", "secret-one", "--channel", "1000",
+                                                     "--talk", speech, "--duration", "20"])
+        check(alice.wait_for("talk-acknowledged", timeout=20), "alice holds the floor")
+        # Two guests want to talk while alice does: one waits as long as it takes, one gives up.
+        patient = Cli(build, folder, "patient", server, ["--guest", "--channel", "1000", "--talk", speech])
+        hasty = Cli(build, folder, "hasty", server, ["--guest", "--channel", "1000", "--talk", speech,
+                                                     "--duration", "3"])
+        check(hasty.wait(30) == 5, "the guest whose duration ran out first gave up (exit 5)")
+        check(any("floor was never free" in line for line in hasty.lines()), "and said why")
+        check(not hasty.events("talk-file-started"), "it never talked over alice")
+        check(patient.wait(60) == 0, "the patient guest talked once the floor was free")
+        check(patient.events("talk-acknowledged"), "its talk was acknowledged")
+        check(alice.wait(40) == 0, "alice's client ended cleanly")
+    finally:
+        server.stop()
+
+
 VOICE_UP = "voice-connected"
 
 CASES = {"talk": case_talk, "message": case_message, "restart": case_restart, "listen-only": case_listen_only,
-         "names": case_names}
+         "names": case_names, "floor": case_floor}
 
 
 def main():
