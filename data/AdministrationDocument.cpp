@@ -7,6 +7,30 @@
 
 namespace Zumeli {
 
+namespace {
+
+// The "Canal Titulo" element: a tag name ends at its first space, so the scanner sees elements
+// called "Canal"; the one whose whole tag is "Canal Titulo" holds the title.
+bool readTitle(const XmlChunk& admin, Text& title)
+{
+    const Text spaced(AdministrationDocument::TitleElement);
+    const Text name = spaced.field(0, ' ');
+    XmlChunkEnumerator elements(admin, name.c_str());
+    XmlChunk content;
+    XmlChunk tag;
+    while (elements.next(content, &tag)) {
+        if (!tag.trimmedText().equals(spaced))
+            continue;
+        if (content.isEmpty())
+            return false; // as for every other text: an empty element leaves the field alone
+        title.decodeEntities(content.trimmedText());
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
 const char* AdministrationDocument::accessModeText(int mode)
 {
     static const char* const texts[] = {
@@ -69,10 +93,8 @@ Text AdministrationDocument::toXml() const
 void AdministrationDocument::fromXml(const Text& reply, People& people)
 {
     XmlChunk admin = XmlChunk(reply).child("document").child("administration");
-    // The older spaced name "Canal Titulo" scans as an element called "Canal" (a tag name ends
-    // at its first space), so that is how a document written the old way is read.
-    if (!admin.readText(TitleElement, title))
-        admin.readText("Canal", title);
+    if (!readTitle(admin, title))
+        admin.readText(JoinedTitleElement, title);
     admin.readText("Description", description);
     admin.readText("DescriptionDesktop", descriptionDesktop);
     admin.readText("Web", web);

@@ -48,9 +48,11 @@ struct AdministrationDocument {
 
     bool operator==(const AdministrationDocument&) const = default;
 
-    // The title's element. Element names cannot hold spaces in XML, so the title travels as
-    // "CanalTitulo"; a document that spells it "Canal Titulo" is still read.
-    static constexpr const char* TitleElement = "CanalTitulo";
+    // The title's element, spelt with a space as the service expects it. It is not well-formed
+    // XML (a reader takes "Titulo" for an attribute of "Canal"), so fromXml looks for the whole
+    // tag; a document that spells it "CanalTitulo" is read as well.
+    static constexpr const char* TitleElement = "Canal Titulo";
+    static constexpr const char* JoinedTitleElement = "CanalTitulo";
 
     // The document as sent to the service: texts escaped for the form, lists of ids only.
     Text toXml() const;

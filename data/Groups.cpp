@@ -3,6 +3,7 @@
 #include "data/XmlChunk.h"
 
 #include <algorithm>
+#include <climits>
 #include <ctime>
 
 namespace Zumeli {
@@ -49,6 +50,7 @@ int Groups::createGroup(const Text& name)
     created->id = id;
     created->name = name;
     add(std::move(created));
+    touch();
     return id;
 }
 
@@ -81,8 +83,11 @@ void Groups::groupName(int id, Text& out) const
 
 void Groups::setGroupName(int id, const Text& name)
 {
-    if (Group* g = group(id))
-        g->name = name;
+    Group* g = group(id);
+    if (!g || g->name == name)
+        return;
+    g->name = name;
+    touch();
 }
 
 int Groups::memberAt(int groupId, int index) const
@@ -96,8 +101,10 @@ int Groups::memberAt(int groupId, int index) const
 void Groups::addMember(int groupId, int userId)
 {
     Group* g = group(groupId);
-    if (g && std::find(g->members.begin(), g->members.end(), userId) == g->members.end())
-        g->members.push_back(userId);
+    if (!g || std::find(g->members.begin(), g->members.end(), userId) != g->members.end())
+        return;
+    g->members.push_back(userId);
+    touch();
 }
 
 void Groups::removeMember(int groupId, int userId)
@@ -106,11 +113,17 @@ void Groups::removeMember(int groupId, int userId)
     if (!g)
         return;
     auto found = std::find(g->members.begin(), g->members.end(), userId);
-    if (found != g->members.end())
-        g->members.erase(found);
+    if (found == g->members.end())
+        return;
+    g->members.erase(found);
+    touch();
 }
 
-void Groups::removeGroup(int id) { removeAt(indexOf(id)); }
+void Groups::removeGroup(int id)
+{
+    if (removeAt(indexOf(id)))
+        touch();
+}
 
 bool Groups::isMember(int groupId, int userId) const
 {
@@ -140,7 +153,13 @@ void Groups::sortById()
     }
 }
 
-void Groups::touch() { m_signature = int(std::time(nullptr)); }
+void Groups::touch()
+{
+    // Never the same or an older signature than before, even for two changes within one second
+    // or after the clock was set back: whoever compares signatures must see every change as newer.
+    long next = std::max(long(std::time(nullptr)), long(m_signature) + 1);
+    m_signature = int(std::min(next, long(INT_MAX)));
+}
 
 Text Groups::toXml() const
 {

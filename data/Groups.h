@@ -12,6 +12,11 @@ namespace Zumeli {
 // the user creates, which take the lowest free id from 100. Kept in "Groups.txt" and sent to the
 // service whenever they change. The names of the default groups are translated again at every
 // load through the translator the owner sets (the localisation table).
+//
+// Every change made through the operations below (a group created, renamed or removed, a member
+// added or removed) touches the signature, so the saved file and the copy sent to the service
+// carry the time of the last change. Loading, sorting and translating the default names are not
+// changes of the user's groups and leave it alone.
 class Groups : public someVector<Group> {
 public:
     static constexpr const char* FileName = "Groups.txt";
@@ -44,7 +49,7 @@ public:
     // Appends every member of every group that out does not hold yet.
     void collectMembers(std::vector<int>& out) const;
     void sortById();
-    // The signature becomes the current time.
+    // The signature becomes the current time, or one more than before when that is not later.
     void touch();
     int signature() const { return m_signature; }
     void setSignature(int signature) { m_signature = signature; }

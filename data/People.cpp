@@ -3,6 +3,8 @@
 #include "data/Checksum.h"
 #include "data/XmlChunk.h"
 
+#include <string>
+
 namespace Zumeli {
 
 namespace {
@@ -11,18 +13,28 @@ Text guestWhenEmpty(const Text& name) { return name.isEmpty() ? Text("Guest") : 
 
 } // namespace
 
+void People::elementAdded(PeopleEntry* entry) { m_byId.try_emplace(entry->id, entry); }
+
+void People::elementRemoving(PeopleEntry* entry)
+{
+    auto found = m_byId.find(entry->id);
+    if (found == m_byId.end() || found->second != entry)
+        return;
+    m_byId.erase(found);
+    for (const auto& other : *this)
+        if (other.get() != entry && other->id == entry->id) {
+            m_byId.emplace(entry->id, other.get());
+            return;
+        }
+}
+
 PeopleEntry* People::find(int id, int* index) const
 {
-    for (int i = 0; i < count(); ++i) {
-        if (at(i)->id == id) {
-            if (index)
-                *index = i;
-            return at(i);
-        }
-    }
+    auto found = m_byId.find(id);
+    PeopleEntry* entry = found == m_byId.end() ? nullptr : found->second;
     if (index)
-        *index = -1;
-    return nullptr;
+        *index = entry ? indexOf(entry) : -1;
+    return entry;
 }
 
 PeopleEntry* People::getOrCreate(int id)
@@ -104,8 +116,13 @@ bool People::missingIds(std::vector<int>& out, bool all) const
 
 void People::addChannelUsers(const Text& list, std::vector<int>* present)
 {
-    for (int i = 0, words = list.wordCount(); i < words; ++i) {
-        Text word = list.word(i);
+    // One pass over the words (a join reply may list thousands of users).
+    const std::string& bytes = list.str();
+    for (size_t start = 0; start <= bytes.size();) {
+        size_t space = bytes.find(' ', start);
+        size_t end = space == std::string::npos ? bytes.size() : space;
+        Text word(bytes.data() + start, int(end - start));
+        start = end + 1;
         if (word.isEmpty())
             continue;
         int id = word.field(0, ',').toInt();
@@ -121,18 +138,9 @@ void People::addChannelUsers(const Text& list, std::vector<int>* present)
 
 void People::sortByName()
 {
-    // An exchange sort of neighbours, stepping back after each swap: stable, and cheap on the
-    // nearly sorted lists it is called on after each change.
-    int i = 0;
-    while (i + 1 < count()) {
-        if (at(i)->name.greaterIgnoreCase(at(i + 1)->name)) {
-            swapAt(i, i + 1);
-            if (i > 0)
-                --i;
-        } else {
-            ++i;
-        }
-    }
+    // The order of an exchange sort of neighbours (swap while the left one is greater): a stable
+    // sort by the same comparison, without its cost of one step per pair out of order.
+    stableSort([](const PeopleEntry& a, const PeopleEntry& b) { return b.name.greaterIgnoreCase(a.name); });
 }
 
 Text People::toFileText() const

@@ -3,12 +3,16 @@
 #include "data/PeopleEntry.h"
 #include "data/SomeVector.h"
 
+#include <unordered_map>
 #include <vector>
 
 namespace Zumeli {
 
 // Every user id the engine has met, with names and details, sorted by name; cached in
 // "UsersList.txt" (signed with a checksum trailer) so names are known at start.
+//
+// Beside the list an index by id finds an entry without walking the list, so that loading,
+// meeting and looking up users stays linear in their number (the list is never pruned).
 class People : public someVector<PeopleEntry> {
 public:
     static constexpr const char* FileName = "UsersList.txt";
@@ -45,8 +49,16 @@ public:
     const Text& path() const { return m_path; }
     void setPath(const Text& path) { m_path = path; }
 
+protected:
+    void elementAdded(PeopleEntry* entry) override;
+    void elementRemoving(PeopleEntry* entry) override;
+    void allRemoved() override { m_byId.clear(); }
+
 private:
     Text m_path;
+    // Each id's entry. An id held twice (possible only by adding entries directly) maps to one
+    // of them, the first added while both are held.
+    std::unordered_map<int, PeopleEntry*> m_byId;
 };
 
 } // namespace Zumeli

@@ -38,12 +38,31 @@ Text PictureIndex::picturePath(int kind, int id) const
     return path.append(fileName(kind, id));
 }
 
+void PictureIndex::elementAdded(Document* document)
+{
+    auto [found, added] = m_byName.try_emplace(document->name.str(), document);
+    // Only an entry inserted before the one indexed can become the first of its name.
+    if (!added && document != last() && indexOf(document) < indexOf(found->second))
+        found->second = document;
+}
+
+void PictureIndex::elementRemoving(Document* document)
+{
+    auto found = m_byName.find(document->name.str());
+    if (found == m_byName.end() || found->second != document)
+        return;
+    m_byName.erase(found);
+    for (const auto& other : *this)
+        if (other.get() != document && other->name.equals(document->name)) {
+            m_byName.emplace(document->name.str(), other.get());
+            return;
+        }
+}
+
 Document* PictureIndex::find(const Text& name) const
 {
-    for (const auto& document : *this)
-        if (document->name.equals(name))
-            return document.get();
-    return nullptr;
+    auto found = m_byName.find(name.str());
+    return found == m_byName.end() ? nullptr : found->second;
 }
 
 bool PictureIndex::isCached(int kind, int id, int version, Text& path) const
@@ -71,11 +90,11 @@ bool PictureIndex::setVersion(int kind, int id, int version)
 void PictureIndex::loadIndexText(const Text& text)
 {
     clear();
-    if (!text.line(0).equals(indexVersionLine))
+    LineReader lines(text);
+    Text line;
+    if (!lines.next(line) || !line.equals(indexVersionLine))
         return;
-    const int lines = text.lineCount();
-    for (int i = 1; i < lines; ++i) {
-        Text line = text.line(i);
+    while (lines.next(line)) {
         if (line.isEmpty())
             continue;
         add(std::make_unique<Document>(Document { line.field(0, ','), int(line.field(1, ',').toLong()) }));

@@ -4,6 +4,9 @@
 #include "data/SomeVector.h"
 #include "data/Text.h"
 
+#include <string>
+#include <unordered_map>
+
 namespace Zumeli {
 
 // The pictures downloaded from the service (channel plates and icons, user pictures), kept in the
@@ -12,6 +15,10 @@ namespace Zumeli {
 //
 // Index file: "version0", then one "name,version" line per entry in the order first recorded,
 // every line ending "\r\n". A file whose first line is anything else gives an empty index.
+//
+// The entries are also indexed by name, so that loading and every look-up stay cheap however
+// many pictures were recorded (the index is never pruned). A name recorded twice (a file edited
+// by hand) keeps both entries; look-ups find the first.
 class PictureIndex : public someVector<Document> {
 public:
     enum Kind : int { PlateIPhone = 0, ChannelIcon = 1, UserPicture = 2, PlateDesktop = 3 };
@@ -39,10 +46,16 @@ public:
     Text indexText() const;
     bool saveIndex() const;
 
+protected:
+    void elementAdded(Document* document) override;
+    void elementRemoving(Document* document) override;
+    void allRemoved() override { m_byName.clear(); }
+
 private:
     Document* find(const Text& name) const;
 
     Text m_folder;
+    std::unordered_map<std::string, Document*> m_byName; // the first entry of each name
 };
 
 } // namespace Zumeli

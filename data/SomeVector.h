@@ -10,6 +10,10 @@ namespace Zumeli {
 // events and pictures derive from it. The list owns every element it holds and deletes it when
 // the element is removed or the list is cleared or destroyed; pointers it hands out stay valid
 // until then, because elements never move in memory when the list grows or is sorted.
+//
+// A list that keeps an index beside its elements (by id, by name) overrides the hooks at the
+// end: every element that joins and every element that leaves goes through them, whichever
+// operation moved it, so the index cannot miss a change.
 template<typename T>
 class someVector {
 public:
@@ -24,12 +28,16 @@ public:
     T* add(std::unique_ptr<T> element)
     {
         m_elements.push_back(std::move(element));
-        return m_elements.back().get();
+        T* added = m_elements.back().get();
+        elementAdded(added);
+        return added;
     }
     T* insertAt(int index, std::unique_ptr<T> element)
     {
         index = std::clamp(index, 0, count());
-        return m_elements.insert(m_elements.begin() + index, std::move(element))->get();
+        T* added = m_elements.insert(m_elements.begin() + index, std::move(element))->get();
+        elementAdded(added);
+        return added;
     }
 
     int count() const { return int(m_elements.size()); }
@@ -52,8 +60,17 @@ public:
     {
         if (index < 0 || index >= count())
             return false;
+        elementRemoving(m_elements[size_t(index)].get());
         m_elements.erase(m_elements.begin() + index);
         return true;
+    }
+    // Deletes the first n elements (all of them when n is larger) in one move of the rest.
+    void removeFirst(int n)
+    {
+        n = std::clamp(n, 0, count());
+        for (int i = 0; i < n; ++i)
+            elementRemoving(m_elements[size_t(i)].get());
+        m_elements.erase(m_elements.begin(), m_elements.begin() + n);
     }
     bool remove(const T* element) { return removeAt(indexOf(element)); }
     // Hands the element at index over to the caller and drops it from the list.
@@ -61,11 +78,16 @@ public:
     {
         if (index < 0 || index >= count())
             return nullptr;
+        elementRemoving(m_elements[size_t(index)].get());
         std::unique_ptr<T> element = std::move(m_elements[size_t(index)]);
         m_elements.erase(m_elements.begin() + index);
         return element;
     }
-    void clear() { m_elements.clear(); }
+    void clear()
+    {
+        m_elements.clear();
+        allRemoved();
+    }
     void swapAt(int a, int b)
     {
         if (at(a) && at(b))
@@ -82,6 +104,14 @@ public:
 
     auto begin() const { return m_elements.begin(); }
     auto end() const { return m_elements.end(); }
+
+protected:
+    // After an element joined the list (at the end, or at an index by insertAt).
+    virtual void elementAdded(T*) { }
+    // Before one element leaves the list (deleted, or handed to the caller by takeAt).
+    virtual void elementRemoving(T*) { }
+    // After clear() emptied the list.
+    virtual void allRemoved() { }
 
 private:
     std::vector<std::unique_ptr<T>> m_elements;

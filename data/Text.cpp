@@ -360,6 +360,16 @@ Text& Text::replaceChar(char from, char to)
     return *this;
 }
 
+bool LineReader::next(Text& line)
+{
+    if (m_position >= m_bytes.size())
+        return false;
+    LineSpan span = lineAt(m_bytes, m_position);
+    line.set(m_bytes.substr(m_position, span.contentEnd - m_position));
+    m_position = span.next;
+    return true;
+}
+
 int Text::lineCount() const
 {
     if (m_bytes.empty())

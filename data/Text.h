@@ -146,6 +146,24 @@ private:
     std::string m_bytes;
 };
 
+// Reads the lines of a text front to back in one pass, with the same line breaks (CR, LF or
+// CR LF) and the same lines as line() and lineCount(). Reading every line of a long file with
+// line(i) walks the text again for each line; this walks it once. The text must outlive the
+// reader and stay unchanged while it is read.
+class LineReader {
+public:
+    explicit LineReader(const Text& text)
+        : m_bytes(text.str())
+    {
+    }
+    // The next line without its break; false after the last one.
+    bool next(Text& line);
+
+private:
+    const std::string& m_bytes;
+    size_t m_position = 0;
+};
+
 // Writes the bytes as they are (for logs and test messages).
 std::ostream& operator<<(std::ostream& stream, const Text& text);
 

@@ -83,6 +83,7 @@ Text TextLocalizer::lookupId(const Text& text)
 void TextLocalizer::clearMissing()
 {
     m_missing.clear();
+    m_missingIds.clear();
     m_missingAdded = false;
 }
 
@@ -95,10 +96,8 @@ void TextLocalizer::translateKey(const Text& key, Text& out)
         return;
     }
     out.append(key);
-    const int lines = m_missing.lineCount();
-    for (int i = 0; i < lines; ++i)
-        if (m_missing.line(i).field(0, '\t').equals(id))
-            return;
+    if (!m_missingIds.insert(id.str()).second)
+        return;
     m_missing.append(id).appendChar('\t').append(key).appendNewline();
     m_missingAdded = true;
 }

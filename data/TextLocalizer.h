@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace Zumeli {
@@ -77,6 +78,7 @@ private:
     std::vector<Archive::Pair> m_items;
     std::unordered_map<std::string, size_t> m_firstIndex; // id -> first item with it
     Text m_missing;
+    std::unordered_set<std::string> m_missingIds; // the ids listed in m_missing
     bool m_missingAdded = false;
     bool m_updateChecked = false;
     Text m_folder;

@@ -6,8 +6,8 @@ namespace Zumeli {
 
 void UserMessagesList::trim()
 {
-    while (count() > Keep)
-        removeAt(0);
+    if (count() > Keep)
+        removeFirst(count() - Keep);
 }
 
 UserMessageData* UserMessagesList::append(std::unique_ptr<UserMessageData> message)
@@ -66,10 +66,11 @@ Text UserMessagesList::toHistoryText() const
 bool UserMessagesList::fromHistoryText(const Text& text)
 {
     clear();
-    if (!text.line(0).equalsIgnoreCase("version1"))
+    LineReader lines(text);
+    Text line;
+    if (!lines.next(line) || !line.equalsIgnoreCase("version1"))
         return false;
-    for (int i = 1, lines = text.lineCount(); i < lines; ++i) {
-        Text line = text.line(i);
+    while (lines.next(line)) {
         if (line.isEmpty())
             continue; // a blank line carries no message (every written line holds its numbers)
         auto message = std::make_unique<UserMessageData>();

@@ -11,11 +11,28 @@
 
 namespace {
 
-std::string_view withoutLeadingSlash(std::string_view path)
+// The name of a file or folder inside the set, relative to its root: the set's own leading "/"
+// is dropped. False for a name that could reach outside the set's folder: one with a ".."
+// component, one that is still absolute after the set's "/" ("//etc/passwd"), or one holding a
+// zero byte (the system would open a shorter name than the one asked for). A pack never holds
+// such names either, so refusing them keeps the two kinds of set answering alike.
+bool relativeInside(std::string_view path, std::string_view& relative)
 {
-    while (path.starts_with('/'))
+    if (path.find('\0') != std::string_view::npos)
+        return false;
+    if (path.starts_with('/'))
         path.remove_prefix(1);
-    return path;
+    if (path.starts_with('/'))
+        return false;
+    for (size_t start = 0; start <= path.size();) {
+        size_t slash = path.find('/', start);
+        size_t end = slash == std::string_view::npos ? path.size() : slash;
+        if (path.substr(start, end - start) == "..")
+            return false;
+        start = end + 1;
+    }
+    relative = path;
+    return true;
 }
 
 // Names of the files below `folder`, relative to it, sorted so a listing does not depend on the
@@ -77,10 +94,11 @@ void epiResMediaFiles::close()
 
 bool epiResMediaFiles::nativePath(const epiText& path, epiPath& native)
 {
-    if (m_root.isEmpty())
+    std::string_view relative;
+    if (m_root.isEmpty() || !relativeInside(path.view(), relative))
         return false;
     native = m_root;
-    native.append(withoutLeadingSlash(path.view()));
+    native.append(relative);
     return native.exists() && !native.isFolder();
 }
 
@@ -150,11 +168,11 @@ epiText epiResMediaFiles::resourcePath(epiCode folderCode, const epiText& name) 
 void epiResMediaFiles::listFolder(const epiText& prefix, epiText& list, bool recursive)
 {
     list.clear();
-    if (m_root.isEmpty())
+    std::string_view folder;
+    if (m_root.isEmpty() || !relativeInside(prefix.view(), folder))
         return;
     std::vector<std::string> names;
-    collect(m_root.str(), std::string(withoutLeadingSlash(prefix.view())), recursive, names, 0);
-    std::string_view folder = withoutLeadingSlash(prefix.view());
+    collect(m_root.str(), std::string(folder), recursive, names, 0);
     for (const std::string& name : names) {
         list.append(std::string_view(name).substr(folder.size()));
         list.appendLineEnd();

@@ -10,7 +10,9 @@ class epiRamFile;
 
 // A resource set in a folder on disk ("Name.frs" holding the marker file "epi.frs"); the base of
 // the pack sets, which override the file operations. Paths inside a set are relative to its root
-// ("layouts/about.xml"); a leading "/" is allowed.
+// ("layouts/about.xml"); a leading "/" is allowed. Names that could reach outside the folder (a
+// ".." component, "//" at the start, a zero byte) find nothing: no file, no native path, no
+// listing.
 class epiResMediaFiles : public epiApplicationObject
 {
 public:

@@ -17,7 +17,7 @@ TEST(AdministrationDocument, WrittenFormEscapesTextsAndListsOnlyIds)
     testing::internal::CaptureStdout();
     Text xml = doc.toXml();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Coadsaveleme: 42\nCoadsaveleme: 43\n");
-    EXPECT_EQ(xml, "<administration><CanalTitulo>Tom%20%26amp;%20Co</CanalTitulo><DescriptionDesktop></DescriptionDesktop>"
+    EXPECT_EQ(xml, "<administration><Canal Titulo>Tom%20%26amp;%20Co</Canal Titulo><DescriptionDesktop></DescriptionDesktop>"
                    "<Description></Description><Web></Web><details></details><Administrated>0</Administrated>"
                    "<AccessWithAdminPermission>0</AccessWithAdminPermission><AccessWithAdminPresent>0</AccessWithAdminPresent>"
                    "<ChannelNameAndAdminAreReserverd>0</ChannelNameAndAdminAreReserverd>"
@@ -31,7 +31,7 @@ TEST(AdministrationDocument, WrittenFormEscapesTextsAndListsOnlyIds)
 TEST(AdministrationDocument, ReadingFillsFieldsAndNamesPeople)
 {
     Text reply("<status>OK</status><document><administration>"
-               "<CanalTitulo> The &amp; Plaza </CanalTitulo><Description>d</Description><Web>w</Web>"
+               "<Canal Titulo> The &amp; Plaza </Canal Titulo><Description>d</Description><Web>w</Web>"
                "<Administrated>1</Administrated><BellEnableAll>1</BellEnableAll><ChannelAccessMode>3</ChannelAccessMode>"
                "<UserCredits>12</UserCredits><limit>9</limit>"
                "<coadmin><id>42,Bluebird</id><id>43</id></coadmin><excluded><id>50,Spam Bot</id></excluded>"
@@ -55,12 +55,48 @@ TEST(AdministrationDocument, ReadingFillsFieldsAndNamesPeople)
     EXPECT_EQ(people.find(50)->name, "Spam Bot");
 }
 
-TEST(AdministrationDocument, TheOldSpacedTitleElementIsStillRead)
+// The title travels in "Canal Titulo"; documents that spell it "CanalTitulo" are read too, and
+// another element that merely starts with "Canal" is not taken for it.
+TEST(AdministrationDocument, TheTitleIsReadFromEitherSpelling)
 {
+    struct Case {
+        const char* inside;
+        const char* title;
+    };
+    const Case cases[] = {
+        { "<Canal Titulo> Spaced &amp; Co </Canal Titulo>", "Spaced & Co" },
+        { "<CanalTitulo>Joined</CanalTitulo>", "Joined" },
+        { "<Canal Other>no</Canal Other><Canal Titulo>After</Canal Titulo>", "After" },
+        { "<Canal Other>no</Canal Other>", "kept" },
+        { "<Canal>no</Canal>", "kept" },
+        { "<Canal Titulo></Canal Titulo>", "kept" },
+        { "", "kept" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.inside);
+        People people;
+        AdministrationDocument doc;
+        doc.title = "kept";
+        doc.fromXml(Text("<document><administration>").append(c.inside).append("</administration></document>"), people);
+        EXPECT_EQ(doc.title, c.title);
+    }
+}
+
+TEST(AdministrationDocument, TheWrittenTitleReadsBack)
+{
+    AdministrationDocument sent;
+    sent.title = "Tom & Co";
+    testing::internal::CaptureStdout();
+    Text xml = sent.toXml();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(xml.left(40), "<administration><Canal Titulo>Tom%20%26a");
+
+    // The service decodes the form and answers with the document inside "<document>".
+    Text decoded(std::string(xml.str()).replace(xml.str().find("Tom%20%26amp;%20Co"), 18, "Tom &amp; Co"));
     People people;
-    AdministrationDocument doc;
-    doc.fromXml(Text("<document><administration><Canal Titulo>Old</Canal Titulo></administration></document>"), people);
-    EXPECT_EQ(doc.title, "Old");
+    AdministrationDocument back;
+    back.fromXml(Text("<document>").append(decoded).append("</document>"), people);
+    EXPECT_EQ(back.title, "Tom & Co");
 }
 
 TEST(AdministrationDocument, AReplyWithoutADocumentOnlyEmptiesTheLists)

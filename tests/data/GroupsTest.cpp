@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
+#include <functional>
+
 using namespace Zumeli;
 
 namespace {
@@ -68,10 +71,10 @@ TEST(Groups, FileBytesAndRoundTrip)
     Groups groups;
     groups.load(temp.folder());
     ASSERT_EQ(groups.count(), 6) << "no file: the default groups";
-    groups.setSignature(1700000000);
     int mine = groups.createGroup("Hikers");
     groups.addMember(mine, 42);
     groups.addMember(mine, 43);
+    groups.setSignature(1700000000);
     ASSERT_TRUE(groups.save());
 
     Text file;
@@ -95,4 +98,73 @@ TEST(Groups, AnotherVersionKeepsOnlyTheDefaults)
     groups.createGroup("stale");
     groups.fromXml(Text("<zumeligroups><version>2</version><groups><group><id>150</id></group></groups></zumeligroups>"));
     EXPECT_EQ(ids(groups), (std::vector<int> { 2, 3, 100, 101, 102, 103 }));
+}
+
+// Each change of the user's groups gives a newer signature (the time of the change), which the
+// saved file then carries; operations that change nothing leave the signature alone.
+TEST(Groups, EveryChangeAdvancesTheSignatureAndTheFileHoldsIt)
+{
+    struct Case {
+        const char* what;
+        std::function<void(Groups&)> act;
+        bool changes;
+    };
+    const Case cases[] = {
+        { "create a group", [](Groups& g) { g.createGroup("Hikers"); }, true },
+        { "rename a group", [](Groups& g) { g.setGroupName(100, "Climbers"); }, true },
+        { "remove a group", [](Groups& g) { g.removeGroup(101); }, true },
+        { "add a member", [](Groups& g) { g.addMember(2, 42); }, true },
+        { "remove a member", [](Groups& g) { g.removeMember(3, 7); }, true },
+        { "add a member already there", [](Groups& g) { g.addMember(3, 7); }, false },
+        { "remove someone who is no member", [](Groups& g) { g.removeMember(2, 99); }, false },
+        { "remove an unknown group", [](Groups& g) { g.removeGroup(555); }, false },
+        { "rename to the same name", [](Groups& g) { g.setGroupName(102, "Same"); }, false },
+        { "translate the defaults again", [](Groups& g) { g.ensureDefaultGroups(); }, false },
+        { "sort", [](Groups& g) { g.sortById(); }, false },
+    };
+    const int old = 1700000000;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder temp("signature");
+        Groups groups;
+        groups.load(temp.folder());
+        groups.addMember(3, 7);
+        groups.setGroupName(102, "Same");
+        groups.setSignature(old);
+
+        const int before = int(std::time(nullptr));
+        c.act(groups);
+        if (!c.changes) {
+            EXPECT_EQ(groups.signature(), old);
+            continue;
+        }
+        EXPECT_GE(groups.signature(), before);
+        EXPECT_LE(groups.signature(), int(std::time(nullptr)));
+
+        ASSERT_TRUE(groups.save());
+        Text file;
+        ASSERT_TRUE(file.loadFromFile(groups.path()));
+        EXPECT_NE(file.str().find(Text().setFormatted("<signature>%d</signature>", groups.signature()).str()),
+                  std::string::npos);
+        Groups back;
+        back.load(temp.folder());
+        EXPECT_EQ(back.signature(), groups.signature());
+    }
+}
+
+// Two changes within the same second, or after the clock was set back, still give newer
+// signatures, so a copy compared by signature is never taken for an older one.
+TEST(Groups, TheSignatureNeverGoesBack)
+{
+    Groups groups;
+    groups.ensureDefaultGroups();
+    groups.addMember(2, 1);
+    const int first = groups.signature();
+    groups.addMember(2, 2);
+    EXPECT_GT(groups.signature(), first);
+
+    const int future = int(std::time(nullptr)) + 3600;
+    groups.setSignature(future);
+    groups.addMember(2, 3);
+    EXPECT_EQ(groups.signature(), future + 1);
 }

@@ -53,9 +53,17 @@ TEST(UserMessages, HistoryHeaderRules)
     EXPECT_TRUE(list.isEmpty());
 }
 
-TEST(UserMessages, KeepsAtMost101AndMarksRead)
+// Every change is in the history file at once: each step is checked on a fresh load of it.
+TEST(UserMessages, KeepsAtMost101AndSavesEveryReadStateChange)
 {
+    TempFolder temp("readstate");
     UserMessagesList list;
+    list.load(temp.folder());
+    auto saved = [&] {
+        UserMessagesList back;
+        back.load(temp.folder());
+        return back;
+    };
     for (int i = 0; i < 101; ++i)
         list.append(message("m", i));
     EXPECT_EQ(list.count(), 101);
@@ -63,16 +71,46 @@ TEST(UserMessages, KeepsAtMost101AndMarksRead)
     EXPECT_EQ(list.count(), 101);
     EXPECT_EQ(list[0]->sender, 1) << "the oldest went";
     EXPECT_EQ(list.last()->sender, 500);
+    EXPECT_EQ(saved().count(), 101);
+    EXPECT_EQ(saved()[0]->sender, 1);
 
     EXPECT_EQ(list.unreadCount(), 101);
     EXPECT_TRUE(list.markRead(3));
+    EXPECT_TRUE(saved()[3]->read);
+    EXPECT_EQ(saved().unreadCount(), 100);
     EXPECT_FALSE(list.markRead(3));
     EXPECT_FALSE(list.markRead(101));
     EXPECT_EQ(list.unreadCount(), 100);
+
     list.markAllRead();
     EXPECT_EQ(list.unreadCount(), 0);
+    EXPECT_EQ(saved().unreadCount(), 0);
+    EXPECT_EQ(saved().count(), 101);
+
     list.clearHistory();
     EXPECT_TRUE(list.isEmpty());
+    EXPECT_TRUE(saved().isEmpty());
+    EXPECT_TRUE(Text::fileExists(list.path())) << "an empty history is saved, not left as it was";
+}
+
+// A long history file (only a new message trims it) loads whole and in order; the first message
+// that arrives then keeps the newest 100 and adds itself.
+TEST(UserMessages, ALongHistoryLoadsWholeAndTrimsAtTheNextMessage)
+{
+    UserMessagesList written;
+    for (int i = 0; i < 250; ++i)
+        written.add(message("m", i, i % 2 == 0));
+    UserMessagesList list;
+    ASSERT_TRUE(list.fromHistoryText(written.toHistoryText()));
+    ASSERT_EQ(list.count(), 250);
+    for (int i = 0; i < 250; ++i)
+        ASSERT_EQ(list[i]->sender, i);
+    EXPECT_EQ(list.unreadCount(), 125);
+    list.append(message("new", 900));
+    ASSERT_EQ(list.count(), 101);
+    EXPECT_EQ(list[0]->sender, 150);
+    EXPECT_EQ(list[99]->sender, 249);
+    EXPECT_EQ(list.last()->sender, 900);
 }
 
 TEST(UserMessages, MarkReadPastTheEndDoesNotSave)

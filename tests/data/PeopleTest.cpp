@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
 using namespace Zumeli;
 
 namespace {
@@ -132,4 +137,71 @@ TEST(People, ForeignOrDamagedUsersListsLoadNothing)
     People back;
     ASSERT_TRUE(back.fromFileText(noName));
     EXPECT_EQ(back.find(5)->name, "Guest");
+}
+
+// The index by id follows every change of the list: sorting, removing, taking and clearing.
+TEST(People, LookUpsFollowEveryChangeOfTheList)
+{
+    People people;
+    for (int id = 1; id <= 200; ++id)
+        people.setName(id * 7 % 201, Text().setFormatted("n%03d", (id * 37) % 200));
+    people.sortByName();
+    for (int id = 1; id <= 200; ++id) {
+        int index = -2;
+        PeopleEntry* entry = people.find(id * 7 % 201, &index);
+        ASSERT_NE(entry, nullptr);
+        EXPECT_EQ(entry->id, id * 7 % 201);
+        EXPECT_EQ(people[index], entry);
+    }
+    const int removed = people[10]->id;
+    people.removeAt(10);
+    EXPECT_EQ(people.find(removed), nullptr);
+    std::unique_ptr<PeopleEntry> taken = people.takeAt(0);
+    EXPECT_EQ(people.find(taken->id), nullptr);
+    people.getOrCreate(taken->id);
+    EXPECT_NE(people.find(taken->id), taken.get()) << "met again: a new entry";
+    people.clear();
+    int index = 0;
+    EXPECT_EQ(people.find(7, &index), nullptr);
+    EXPECT_EQ(index, -1);
+    EXPECT_EQ(people.getOrCreate(7)->name, "") << "a fresh entry after clearing";
+}
+
+// An id written twice in a hand-edited users list loads once, with its first entry.
+TEST(People, AnIdListedTwiceInTheFileLoadsItsFirstEntry)
+{
+    Text file("<version>4</version><users><user><id>5</id><name>first</name></user>"
+              "<user><id>6</id><name>other</name></user><user><id>5</id><name>second</name></user></users>");
+    appendChecksumTrailer(file);
+    People people;
+    ASSERT_TRUE(people.fromFileText(file));
+    EXPECT_EQ(names(people), (std::vector<std::string> { "first", "other" }));
+}
+
+// Sorting gives the order of an exchange sort of neighbours (swap while the left name is greater,
+// letters compared without case): ascending, equal names in the order they had.
+TEST(People, SortingKeepsTheOrderOfAnExchangeSort)
+{
+    std::mt19937 random(7);
+    const char* const stems[] = { "ann", "Ann", "ANN", "bob", "Bo", "b", "", "zed", "Zed", "a\x80", "_x" };
+    People people;
+    std::vector<std::pair<std::string, int>> reference;
+    for (int id = 1; id <= 300; ++id) {
+        std::string name = stems[random() % (sizeof stems / sizeof stems[0])];
+        people.setName(id, Text(name));
+        reference.emplace_back(name, id);
+    }
+    for (size_t i = 0; i + 1 < reference.size();) {
+        if (Text(reference[i].first).greaterIgnoreCase(Text(reference[i + 1].first))) {
+            std::swap(reference[i], reference[i + 1]);
+            if (i > 0)
+                --i;
+        } else {
+            ++i;
+        }
+    }
+    people.sortByName();
+    ASSERT_EQ(people.count(), int(reference.size()));
+    for (int i = 0; i < people.count(); ++i)
+        EXPECT_EQ(people[i]->id, reference[size_t(i)].second) << "at " << i;
 }

@@ -105,3 +105,36 @@ TEST_F(PictureIndexTest, WithoutAFolderNothingIsSaved)
     Text path;
     EXPECT_TRUE(index.isCached(1, 1, 1, path)) << "kept in memory for this run";
 }
+
+// The index by name follows every change of the list: a name recorded twice keeps both entries
+// in file order and look-ups find the first; a reload or a removal leaves nothing stale behind.
+TEST(PictureIndex, LookUpsFollowTheListThroughDuplicatesReloadsAndRemovals)
+{
+    const char* file = "version0\r\nchannel_5.jpg,7\r\nuser_1.jpg,2\r\nchannel_5.jpg,9\r\n";
+    PictureIndex index;
+    index.loadIndexText(file);
+    ASSERT_EQ(index.count(), 3);
+    EXPECT_EQ(index.indexText(), file) << "order and duplicates kept";
+    Text path;
+    EXPECT_TRUE(index.isCached(1, 5, 7, path));
+    EXPECT_FALSE(index.isCached(1, 5, 9, path)) << "the first entry of a name counts";
+    EXPECT_FALSE(index.setVersion(1, 5, 8)) << "no folder, nothing saved";
+    EXPECT_EQ(index[0]->version, 8) << "the first entry is updated";
+    EXPECT_EQ(index[2]->version, 9);
+
+    index.removeAt(0);
+    EXPECT_TRUE(index.isCached(1, 5, 9, path)) << "the second entry of the name takes over";
+    index.insertAt(0, std::make_unique<Document>(Document { "channel_5.jpg", 3 }));
+    EXPECT_TRUE(index.isCached(1, 5, 3, path)) << "an entry put before it comes first";
+    index.takeAt(0);
+    index.takeAt(1);
+    EXPECT_FALSE(index.isCached(1, 5, 0, path));
+
+    index.loadIndexText("version0\r\nuser_2.jpg,1\r\n");
+    EXPECT_FALSE(index.isCached(2, 1, 0, path)) << "a reload forgets the entries it replaced";
+    EXPECT_TRUE(index.isCached(2, 2, 1, path));
+    index.setVersion(3, 8, 4);
+    EXPECT_TRUE(index.isCached(3, 8, 4, path));
+    index.clear();
+    EXPECT_FALSE(index.isCached(2, 2, 0, path));
+}

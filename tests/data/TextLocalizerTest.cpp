@@ -92,6 +92,9 @@ TEST(TextLocalizer, MissingIdsAreCollectedOnce)
     localizer.clearMissing();
     EXPECT_TRUE(localizer.missing().isEmpty());
     EXPECT_FALSE(localizer.missingAdded());
+    translated(localizer, "]Unknown text[");
+    EXPECT_EQ(localizer.missing().str(), "*UNKNOWN_TEXT_4404\tUnknown text\r\n") << "listed again after clearing";
+    EXPECT_TRUE(localizer.missingAdded());
 }
 
 TEST(TextLocalizer, BrokenTablesGiveEnglishWithoutCrashing)

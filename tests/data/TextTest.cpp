@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 using namespace Zumeli;
 
 TEST(Text, NumberFormatting)
@@ -134,6 +137,25 @@ TEST(Text, Lines)
     Text out("old");
     Text("x\ny").line(1, out);
     EXPECT_EQ(out, "y");
+}
+
+// The one-pass reader behind the file loaders gives exactly the lines of line() and lineCount().
+TEST(Text, LineReaderReadsTheLinesOfLine)
+{
+    for (const char* text : { "", "\n", "a", "a\r\nb\r\n", "a\n\nb", "a\r\rb\n", "x\r\n\r\n", "a\r\nb\nc\rd",
+                              "\r\n\r\nz", "version0\r\nchannel_5.jpg,7\r\n\r\n" }) {
+        Text whole(text);
+        std::vector<std::string> expected;
+        for (int i = 0; i < whole.lineCount(); ++i)
+            expected.push_back(whole.line(i).str());
+        std::vector<std::string> read;
+        LineReader reader(whole);
+        Text line;
+        while (reader.next(line))
+            read.push_back(line.str());
+        EXPECT_EQ(read, expected) << testing::PrintToString(std::string(text));
+        EXPECT_FALSE(reader.next(line)) << "stays at the end";
+    }
 }
 
 TEST(Text, ComparisonsAndLists)

@@ -353,14 +353,70 @@ TEST_F(ClientFixture, TheListKeeps101MessagesDroppingTheOldestFirst)
 
 TEST_F(ClientFixture, AReceivedMessageIsCopiedAndItsRecordHandedBack)
 {
+    // Takes the handed-back records itself when the Client announces the new message, which is
+    // after the Client copied it and before the engine's part of the same step takes them.
+    struct HandBackWatcher final : IClientDelegate {
+        Client* client = nullptr;
+        std::vector<std::unique_ptr<UserMessageData>> handedBack;
+        void onUserMessagesChanged() override
+        {
+            while (std::unique_ptr<UserMessageData> record = client->takeReturnedMessage())
+                handedBack.push_back(std::move(record));
+        }
+        void onLoggedIn() override { }
+        void onLoggedOut() override { }
+        void onLoginFailed() override { }
+        void onLoginRefused() override { }
+        void onServerFull() override { }
+        void onReconnecting() override { }
+        void onChannelChanged(int) override { }
+        void onTalkGranted() override { }
+        void onTalkEnded() override { }
+        void onTalkAcknowledged() override { }
+        void onTalkAllowed() override { }
+        void onTalkForbidden() override { }
+        void onChannelStateChanged() override { }
+        void onVoiceConnection(bool) override { }
+        void onTraffic(bool) override { }
+        void onVoiceConnected(bool) override { }
+        void onMessagesArrived() override { }
+        void onUnused() override { }
+        void onRecordedAudio(const float*, int32_t) override { }
+        void onLinkQuality(float) override { }
+        void onChannelAccess() override { }
+        void onJoinFailed() override { }
+        void onTransmissionTrouble() override { }
+        void onChannelFull() override { }
+        void onChannelEvent(const ChannelEvent&) override { }
+        void onUserPositionChanged(int) override { }
+        void onPhotoUpdated(int) override { }
+        void onTalkRequest(int) override { }
+        void onTalkAllowedQuietly() override { }
+        void onPositionRequested(Text&) override { }
+        void onPositionSent(const Text&) override { }
+    };
+    HandBackWatcher watcher;
+    watcher.client = client.get();
+    client->setDelegate(&watcher);
+
     manager.session.ownUserId = 42;
-    client->postIncomingMessage(received("hi", 7));
+    std::unique_ptr<UserMessageData> record = received("hi", 7);
+    const UserMessageData* original = record.get();
+    client->postIncomingMessage(std::move(record));
     client->step(0);
+    ASSERT_EQ(watcher.handedBack.size(), 1u) << "the record goes back to the engine";
+    EXPECT_EQ(watcher.handedBack[0].get(), original) << "the very record, not a copy";
     UserMessageData message;
     ASSERT_TRUE(client->getMessage(0, message));
-    EXPECT_EQ(message.recipient, 42);
+    EXPECT_EQ(message.recipient, 42) << "the copy is addressed to us";
     EXPECT_EQ(message.sender, 7);
-    // The engine took the original back at the end of the same step.
+    EXPECT_EQ(message.text, "hi");
+
+    // Without anybody in between, the engine takes the record back at the end of the same step.
+    client->setDelegate(&delegate);
+    client->postIncomingMessage(received("again", 7));
+    client->step(0);
+    EXPECT_EQ(client->getMessageCount(), 2);
     EXPECT_EQ(client->takeReturnedMessage(), nullptr);
 }
 

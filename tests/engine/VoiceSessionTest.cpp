@@ -2,7 +2,11 @@
 #include "engine/VoiceSession.h"
 #include "tests/voice/LoopbackPeer.h"
 
+#include <algorithm>
 #include <cmath>
+#include <ostream>
+#include <utility>
+#include <vector>
 #include <gtest/gtest.h>
 
 using namespace Zumeli;
@@ -21,7 +25,7 @@ public:
     void logout() override { ++logouts; }
     void reloadPeople() override { ++reloads; }
     void loadMissingUsers() override { ++detailLoads; }
-    bool userUpdatesDisabled() const override { return false; }
+    bool userUpdatesDisabled() const override { return updatesDisabled; }
     void joinCurrentChannel() override { ++rejoins; }
     void loadChannelPhoto(uint32_t) override { ++photoLoads; }
     void fetchMessages() override { ++fetches; }
@@ -29,6 +33,7 @@ public:
     void setCurrentTalker(uint32_t user) override { talker = user; }
 
     bool webAlive = true;
+    bool updatesDisabled = false;
     VoiceSession* session = nullptr;
     int webChecks = 0, logouts = 0, reloads = 0, detailLoads = 0, rejoins = 0, photoLoads = 0, fetches = 0;
     float linkQuality = -1;
@@ -101,6 +106,17 @@ protected:
         session.poll(); // queued now, handled at the next step
     }
 
+    // An audio frame of another user, handled by one step.
+    void sendRemoteFrame(uint32_t sender)
+    {
+        VoicePacket frame;
+        frame.setSenderId(sender);
+        frame.setKind(VoicePacket::Audio);
+        frame.setLength(33);
+        sendFromServer(frame);
+        step();
+    }
+
     // Every packet the client sent since the last call (waits briefly for stragglers).
     std::vector<VoicePacket> received()
     {
@@ -170,12 +186,7 @@ TEST_F(Session, HelloCarriesTheSessionAndItsReplyIsAnnounced)
 TEST_F(Session, TalkOnDuringAnotherTalkIsIgnored)
 {
     joinAndGreet();
-    VoicePacket frame;
-    frame.setSenderId(7);
-    frame.setKind(VoicePacket::Audio);
-    frame.setLength(33);
-    sendFromServer(frame);
-    step();
+    sendRemoteFrame(7);
     collect();
     EXPECT_TRUE(posted(Response::RemoteTalkStarted));
     EXPECT_EQ(host.talker, 7u);
@@ -420,3 +431,105 @@ TEST_F(Session, TheEngineStepPrintsThePaddingTheAudioPathMade)
     step();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "filling missing buffer data for codec 37\n");
 }
+
+namespace {
+
+// One message of the voice server and what the session must make of it.
+struct ServerMessageCase {
+    const char* name;
+    VoicePacket packet;
+    std::vector<std::pair<int, int>> responses; // (code, value) in order; noise codes left out
+    int reloads = 0;
+    int rejoins = 0;
+    int photoLoads = 0;
+    bool updatesDisabled = false;
+    bool remoteTalkFirst = false;        // user 7's audio holds the floor before the message
+    std::vector<std::pair<int, int>> events = {}; // (user, kind) queued afterwards
+    const char* positionOf7 = nullptr;   // the position text user 7 has afterwards
+    float quietSeconds = 0;              // silence after the message, in two steps
+};
+
+std::ostream& operator<<(std::ostream& out, const ServerMessageCase& c) { return out << c.name; }
+
+VoicePacket withSender(uint32_t sender, VoiceMessage type) { return VoicePacket::control(sender, type); }
+
+const ServerMessageCase serverMessageCases[] = {
+    { .name = "DetailsChangedReloadsPeople", .packet = withSender(7, VoiceMessage::DetailsChanged), .responses = {},
+      .reloads = 1 },
+    { .name = "DetailsChangedWithUpdatesOffDoesNothing", .packet = withSender(7, VoiceMessage::DetailsChanged),
+      .responses = {}, .updatesDisabled = true },
+    { .name = "EndTalkOfTheTalkerFreesTheFloor", .packet = withSender(7, VoiceMessage::EndTalk),
+      .responses = { { Response::RemoteTalkEnded, 0 } }, .remoteTalkFirst = true,
+      .events = { { 7, ChannelEvent::Stopped }, { int(Me), ChannelEvent::You } } },
+    { .name = "SmilePlaysItsSound", .packet = VoicePacket::smile(7, 3), .responses = { { Response::PlaySmile, 3 } } },
+    { .name = "ChannelSettingsChangedJoinsAgain", .packet = withSender(7, VoiceMessage::ChannelSettingsChanged),
+      .responses = {}, .rejoins = 1 },
+    { .name = "PositionTextIsStoredAndAnnounced", .packet = VoicePacket::positionText(7, "Dock 4", 6),
+      .responses = { { Response::PositionChanged, 7 } }, .positionOf7 = "Dock 4" },
+    { .name = "PhotoOfAnotherUserIsLoaded", .packet = withSender(7, VoiceMessage::PhotoChanged), .responses = {},
+      .photoLoads = 1 },
+    { .name = "OwnPhotoIsNotLoadedAgain", .packet = withSender(Me, VoiceMessage::PhotoChanged), .responses = {} },
+    { .name = "TalkRequestNamesTheAsker", .packet = withSender(7, VoiceMessage::TalkRequest),
+      .responses = { { Response::TalkRequested, 7 } } },
+    { .name = "ASecondOfSilenceEndsTheTraffic", .packet = withSender(7, VoiceMessage::EndTalkAck),
+      .responses = { { Response::TrafficEnded, 0 } }, .quietSeconds = 1.1f },
+};
+
+class ServerMessages : public Session, public ::testing::WithParamInterface<ServerMessageCase> {
+protected:
+    // The responses since the last call, without those that any packet or step may add.
+    std::vector<std::pair<int, int>> reactions()
+    {
+        std::vector<std::pair<int, int>> out;
+        ClientMessage entry;
+        while (responses.take(entry))
+            if (entry.code != Response::TrafficBegan && entry.code != Response::LinkQuality
+                && entry.code != Response::ChannelEvent)
+                out.emplace_back(entry.code, entry.value);
+        return out;
+    }
+};
+
+} // namespace
+
+TEST_P(ServerMessages, TheSessionReacts)
+{
+    const ServerMessageCase& c = GetParam();
+    host.updatesDisabled = c.updatesDisabled;
+    people.getOrCreate(7);
+    joinAndGreet();
+    if (c.remoteTalkFirst) {
+        sendRemoteFrame(7);
+        ASSERT_FALSE(session.channelFree());
+    }
+    reactions();
+
+    sendFromServer(c.packet);
+    step();
+    if (c.quietSeconds > 0) {
+        step(c.quietSeconds / 2);
+        EXPECT_EQ(reactions(), (std::vector<std::pair<int, int>> {})) << "not before the time is up";
+        step(c.quietSeconds / 2);
+        step(1.0f);
+    }
+    EXPECT_EQ(reactions(), c.responses);
+    EXPECT_EQ(host.reloads, c.reloads);
+    EXPECT_EQ(host.rejoins, c.rejoins);
+    EXPECT_EQ(host.photoLoads, c.photoLoads);
+    EXPECT_TRUE(session.channelFree());
+    for (const auto& [user, kind] : c.events)
+        EXPECT_TRUE(std::any_of(events.begin(), events.end(),
+                                [&](const auto& e) { return e->user == user && e->kind == kind; }))
+            << "event (" << user << ", " << kind << ")";
+    if (c.positionOf7) {
+        EXPECT_EQ(people.find(7)->text2, c.positionOf7);
+    }
+    if (c.remoteTalkFirst) {
+        step(7.0f);
+        for (const auto& [code, value] : reactions())
+            EXPECT_NE(code, Response::RemoteTalkTimedOut) << "the ended talk cannot time out any more";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Session, ServerMessages, ::testing::ValuesIn(serverMessageCases),
+                         [](const ::testing::TestParamInfo<ServerMessageCase>& info) { return info.param.name; });

@@ -289,7 +289,7 @@ std::vector<CallCase> formCalls()
         "0 T & U excluded0 co42", "1  excluded1", "2  excluded1", "2  excluded1" });
 
     cases.push_back({ "administration save", "7/SaveAdmin.php", false,
-        { { "sessionID", "S1" }, { "data", "~<CanalTitulo>a%26amp;b</CanalTitulo>" } }, "<status>OK</status>",
+        { { "sessionID", "S1" }, { "data", "~<Canal Titulo>a%26amp;b</Canal Titulo>" } }, "<status>OK</status>",
         "<status>FAIL</status>",
         [](WebService& service) {
             AdministrationDocument document;

@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <new>
+#include <sys/mman.h>
+#include <unistd.h>
+
 namespace {
 
 // Counts its own destruction.
@@ -336,12 +341,28 @@ TEST(Ubo, ObserversThatGoAwayAreNotCalled)
     other.addObserver(&victim);
     other.notify(epiFourCC("test"));
     EXPECT_TRUE(victim.seen.empty());
+}
 
-    // An observed object that goes first leaves its observer no stale link (the sanitizer build
-    // catches one when the observer is destroyed).
-    Observer lasting;
-    {
-        epiUbo shortLived;
-        shortLived.addObserver(&lasting);
-    }
+// An observed object that goes first leaves its observer no stale link. The object lives on a
+// page of its own that is made unreadable once it is gone, so an observer still pointing at it
+// faults when it is destroyed in turn (in a child process, which then does not exit cleanly).
+TEST(Ubo, AnObservedObjectThatGoesFirstLeavesNoStaleLink)
+{
+    static_assert(sizeof(epiUbo) <= 4096);
+    EXPECT_EXIT(
+        {
+            const size_t pageSize = size_t(sysconf(_SC_PAGESIZE));
+            void* page = mmap(nullptr, pageSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+            if (page == MAP_FAILED)
+                std::_Exit(2);
+            {
+                Observer lasting;
+                auto* shortLived = new (page) epiUbo;
+                shortLived->addObserver(&lasting);
+                shortLived->~epiUbo();
+                mprotect(page, pageSize, PROT_NONE);
+            }
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
 }

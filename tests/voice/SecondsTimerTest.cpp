@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 using namespace Zumeli;
 
 TEST(SecondsTimer, ExpiresOnceStrictlyAfterTheDeadline)
@@ -39,11 +42,22 @@ TEST(SecondsTimer, StopAndRestart)
     EXPECT_TRUE(timer.expired());
 }
 
+// Without a time source the timer runs on the system clock, in seconds. The wait for the clock
+// to move is bounded: a clock that stands still fails the test instead of hanging it.
 TEST(SecondsTimer, SystemClockAdvances)
 {
     SecondsTimer timer;
     timer.start(0.0f);
-    double first = timer.now();
-    while (timer.now() == first) { }
+    const auto first = timer.now();
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (timer.now() == first && std::chrono::steady_clock::now() < giveUp) { }
+    ASSERT_NE(timer.now(), first) << "the system clock did not move in 2 s";
     EXPECT_TRUE(timer.expired());
+
+    // In seconds: 50 ms of sleep moves it by about 0.05 (generously bounded for a busy machine).
+    const auto before = timer.now();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const double moved = double(timer.now() - before);
+    EXPECT_GE(moved, 0.045);
+    EXPECT_LT(moved, 5.0);
 }
