@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "tests/data/TempFolder.h"
 #include "tests/engine/CannedWebService.h"
+#include "tests/engine/QuietClientDelegate.h"
 #include "tests/support/BlackHoleListener.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +19,7 @@ using namespace Zumeli;
 namespace {
 
 // Notes when the callbacks that show progress arrive, in seconds since the run began.
-class TimedDelegate final : public IClientDelegate {
+class TimedDelegate final : public QuietClientDelegate {
 public:
     double now() const { return double(Platform::tickMilliseconds() - start) / 1000.0; }
     std::vector<double> loginFailures, reconnects, troubles;
@@ -29,34 +30,6 @@ public:
     void onLoginFailed() override { loginFailures.push_back(now()); }
     void onReconnecting() override { reconnects.push_back(now()); }
     void onTransmissionTrouble() override { troubles.push_back(now()); }
-    void onLoggedOut() override { }
-    void onLoginRefused() override { }
-    void onServerFull() override { }
-    void onChannelChanged(int) override { }
-    void onTalkGranted() override { }
-    void onTalkEnded() override { }
-    void onTalkAcknowledged() override { }
-    void onTalkAllowed() override { }
-    void onTalkForbidden() override { }
-    void onChannelStateChanged() override { }
-    void onVoiceConnection(bool) override { }
-    void onTraffic(bool) override { }
-    void onVoiceConnected(bool) override { }
-    void onMessagesArrived() override { }
-    void onUnused() override { }
-    void onRecordedAudio(const float*, int32_t) override { }
-    void onLinkQuality(float) override { }
-    void onChannelAccess() override { }
-    void onJoinFailed() override { }
-    void onChannelFull() override { }
-    void onChannelEvent(const ChannelEvent&) override { }
-    void onUserPositionChanged(int) override { }
-    void onPhotoUpdated(int) override { }
-    void onUserMessagesChanged() override { }
-    void onTalkRequest(int) override { }
-    void onTalkAllowedQuietly() override { }
-    void onPositionRequested(Text&) override { }
-    void onPositionSent(const Text&) override { }
 };
 
 // A Client whose web service or voice server never answers a connect, stepped 30 times a

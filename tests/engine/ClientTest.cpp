@@ -5,6 +5,7 @@
 #include "engine/Manager.h"
 #include "tests/data/TempFolder.h"
 #include "tests/engine/CannedWebService.h"
+#include "tests/engine/QuietClientDelegate.h"
 
 #include <gtest/gtest.h>
 #include <ctime>
@@ -355,7 +356,7 @@ TEST_F(ClientFixture, AReceivedMessageIsCopiedAndItsRecordHandedBack)
 {
     // Takes the handed-back records itself when the Client announces the new message, which is
     // after the Client copied it and before the engine's part of the same step takes them.
-    struct HandBackWatcher final : IClientDelegate {
+    struct HandBackWatcher final : QuietClientDelegate {
         Client* client = nullptr;
         std::vector<std::unique_ptr<UserMessageData>> handedBack;
         void onUserMessagesChanged() override
@@ -363,37 +364,6 @@ TEST_F(ClientFixture, AReceivedMessageIsCopiedAndItsRecordHandedBack)
             while (std::unique_ptr<UserMessageData> record = client->takeReturnedMessage())
                 handedBack.push_back(std::move(record));
         }
-        void onLoggedIn() override { }
-        void onLoggedOut() override { }
-        void onLoginFailed() override { }
-        void onLoginRefused() override { }
-        void onServerFull() override { }
-        void onReconnecting() override { }
-        void onChannelChanged(int) override { }
-        void onTalkGranted() override { }
-        void onTalkEnded() override { }
-        void onTalkAcknowledged() override { }
-        void onTalkAllowed() override { }
-        void onTalkForbidden() override { }
-        void onChannelStateChanged() override { }
-        void onVoiceConnection(bool) override { }
-        void onTraffic(bool) override { }
-        void onVoiceConnected(bool) override { }
-        void onMessagesArrived() override { }
-        void onUnused() override { }
-        void onRecordedAudio(const float*, int32_t) override { }
-        void onLinkQuality(float) override { }
-        void onChannelAccess() override { }
-        void onJoinFailed() override { }
-        void onTransmissionTrouble() override { }
-        void onChannelFull() override { }
-        void onChannelEvent(const ChannelEvent&) override { }
-        void onUserPositionChanged(int) override { }
-        void onPhotoUpdated(int) override { }
-        void onTalkRequest(int) override { }
-        void onTalkAllowedQuietly() override { }
-        void onPositionRequested(Text&) override { }
-        void onPositionSent(const Text&) override { }
     };
     HandBackWatcher watcher;
     watcher.client = client.get();
