@@ -41,7 +41,8 @@ epiObject* epiWindowApplication::createObject(epiCode family, epiCode kind, epiC
         default: break;
         }
     }
-    if (family == kFamilyUi && kind == epiWindow::kType)
+    // A window class registered for 'iWin' replaces the plain window.
+    if (family == kFamilyUi && kind == epiWindow::kType && !hasKind(kind))
         return new epiWindow;
     return epiApplication::createObject(family, kind, id);
 }
