@@ -86,6 +86,16 @@ void epiFont_FontSystem::makeDescription()
     pango_font_description_set_style(m_description, m_italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
 }
 
+void epiFont_FontSystem::setPixelFont(const epiText& family, int pixels, bool bold)
+{
+    m_family = family;
+    m_bold = bold;
+    m_italic = false;
+    m_size = std::max(1, pixels * 72 / static_cast<int>(kDotsPerInch));
+    makeDescription();
+    pango_font_description_set_absolute_size(m_description, std::clamp(pixels, 1, 1000) * PANGO_SCALE);
+}
+
 bool epiFont_FontSystem::load(epiResources& resources, epiCode code)
 {
     epiText name = "fontsystem_";
