@@ -206,14 +206,14 @@ bool epiUiBehaviourSmoothDragger::advance(float seconds)
     if (!m_moving)
         return false;
     double span = std::abs(static_cast<double>(displayMaximum()) - displayMinimum());
-    double step = m_smoothing * span * std::max(0.0f, seconds);
+    double step = static_cast<double>(m_smoothing) * span * std::max(0.0f, seconds);
     int32_t target = position();
     double distance = static_cast<double>(target) - m_moveStart;
     if (std::abs(distance) <= step) {
         settle();
         return false;
     }
-    int32_t shown = m_moveStart + static_cast<int32_t>(distance > 0 ? step : -step);
+    int32_t shown = m_moveStart + truncated(distance > 0 ? step : -step);
     if (shown != m_shown) {
         m_shown = shown;
         redraw();
