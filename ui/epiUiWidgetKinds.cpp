@@ -9,6 +9,7 @@
 #include "ui/epiUiBitmapView.h"
 #include "ui/epiUiDecorate.h"
 #include "ui/epiUiScrollableContainer.h"
+#include "ui/epiUiSystemContainer.h"
 
 namespace {
 
@@ -43,4 +44,6 @@ void epiRegisterWidgetKinds(epiApplication& app)
     add<epiUiContainer>(app);
     add<epiUiScrollableContainer>(app);
     add<epiUiDecorate>(app);
+    add<epiUiSystemContainer>(app);
+    add<epiUiSystemDecorate>(app);
 }
