@@ -25,8 +25,8 @@ public:
     epiResources();
     ~epiResources() override;
 
-    bool init();
-    void shutdown();
+    bool init() override;
+    void shutdown() override;
 
     // Tries, first success wins: the linked-in pack; then, with base = alternateName or name,
     // base.frs, base.prs, name.app/Contents/Resources/base.{frs,prs}, ../Resources/base.{frs,prs}

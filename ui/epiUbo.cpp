@@ -2,6 +2,7 @@
 
 #include "ui/epiApplication.h"
 #include "ui/epiUiBehaviour.h"
+#include "ui/epiWindowManager.h"
 
 #include <algorithm>
 
@@ -203,6 +204,7 @@ void epiUbo::close()
 
 void epiUbo::shutdown()
 {
+    epiUiTimered::shutdown();
     close();
     while (!m_children.empty())
         m_children.back()->shutdown();
@@ -452,6 +454,12 @@ void epiUbo::popKeyTarget(epiUbo* target)
 bool epiUbo::receiveCommand(epiCode, intptr_t, intptr_t)
 {
     return false;
+}
+
+void epiUbo::quitApplication()
+{
+    if (application() && application()->windowManager())
+        application()->windowManager()->quit();
 }
 
 bool epiUbo::handleCommand(epiCode code)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/epiApplicationObject.h"
+#include "ui/epiUiTimered.h"
 #include "ui/epiRect.h"
 #include "ui/epiText.h"
 #include "ui/epiXmlChunk.h"
@@ -19,7 +19,7 @@ class epiUiBehaviour;
 // are made counted first). shutdown() takes the object out of its parent and releases that
 // reference; destroying a parent shuts its remaining children down. Objects on the stack or
 // embedded in others stay not counted and are never destroyed by release().
-class epiUbo : public epiApplicationObject
+class epiUbo : public epiUiTimered
 {
 public:
     epiUbo();
@@ -60,11 +60,11 @@ public:
     epiPoint fromAncestor(epiPoint point, const epiUbo* ancestor) const;
 
     // Life.
-    virtual bool init();
+    bool init() override;
     virtual void create();
     virtual void show();
     virtual void close();
-    virtual void shutdown();
+    void shutdown() override;
     bool isFirstShow() const { return m_firstShow; }
 
     // Attributes.
@@ -108,7 +108,7 @@ public:
     virtual void keyUp(int key);
     void pushKeyTarget(epiUbo* target);
     void popKeyTarget(epiUbo* target);
-    virtual bool receiveCommand(epiCode code, intptr_t value, intptr_t extra);
+    bool receiveCommand(epiCode code, intptr_t value, intptr_t extra) override;
     virtual bool handleCommand(epiCode code);
 
     // The command path of a click: fireAction() lets the behaviour act (toggle, select) and hits
@@ -153,7 +153,8 @@ protected:
     virtual epiUiBehaviour* createBehaviour() { return nullptr; }
     // Called by setFrame after the frame changed.
     virtual void frameChanged() {}
-    virtual void quitApplication() {}
+    // The generic command 'quit': the window manager ends its loop.
+    virtual void quitApplication();
 
 private:
     struct ObserverLink
