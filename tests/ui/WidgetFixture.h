@@ -5,9 +5,10 @@
 // it and its containers, so tests can click as a person would and count what arrived.
 #include "TestResources.h"
 
-#include "ui/epiApplication.h"
 #include "ui/epiUiContainer.h"
 #include "ui/epiUiWidgetKinds.h"
+#include "ui/epiWindowApplication.h"
+#include "ui/epiWindowSystem.h"
 
 #include <gtest/gtest.h>
 
@@ -48,11 +49,32 @@ inline TestFiles widgetFixtureFiles()
     return files;
 }
 
+// A window application on the display-free window system whose clock the test moves: timers and
+// animation ticks fire when the test says that time has passed.
+class ClockedApplication : public epiWindowApplication
+{
+public:
+    double now() const override { return clock; }
+    // Moves the clock on in steps of at most 10 ms, scanning the timers after each, as the loop
+    // would.
+    void pass(double seconds)
+    {
+        double end = clock + seconds;
+        while (clock < end - 1e-9) {
+            clock = std::min(end, clock + 0.01);
+            scanTimers();
+        }
+    }
+    double clock = 100;
+};
+
 class WidgetFixture : public ::testing::Test
 {
 protected:
     WidgetFixture() : m_pack(widgetFixtureFiles(), 31500), root(&log)
     {
+        application.useWindowSystem(epiMakeNullWindowSystem());
+        EXPECT_TRUE(application.init());
         epiRegisterWidgetKinds(application);
         // Containers of the layouts record too, so a command's whole way up can be read.
         application.registerKind(epiUiContainer::kKind, [this](epiCode) { return new RecordingContainer(&log); });
@@ -64,7 +86,10 @@ protected:
     {
         while (root.childCount() > 0)
             root.childAt(root.childCount() - 1)->shutdown();
-        application.destroyReleased();
+        root.shutdown();
+        // The widgets go before the resources whose bitmaps they give back.
+        application.purgeReleased();
+        application.shutdown();
     }
 
     // Builds the layout document `name` (a file of layouts/) into the root.
@@ -117,7 +142,7 @@ protected:
     }
 
     std::vector<std::string> log;
-    epiApplication application;
+    ClockedApplication application;
 
 private:
     static epiUbo* findIn(const epiUbo* parent, epiCode code)
