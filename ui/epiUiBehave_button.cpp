@@ -160,7 +160,16 @@ epiUbo* epiUiSelectInGroup(epiUbo* parent, int32_t group, int32_t index)
 
 void epiUiBehave_button::clearPressedLater()
 {
-    // Without the application's timers the pressed look ends at once.
+    if (!application()) {
+        // No scheduler to come back: the pressed look ends at once.
+        timerFired();
+        return;
+    }
+    application()->scheduleTimer(this, kClickSeconds, true, false);
+}
+
+void epiUiBehave_button::timerFired()
+{
     setPressed(false);
     redraw();
 }

@@ -22,6 +22,8 @@ public:
     void setActive(bool active) override;
     bool isActive() const override { return m_active; }
     void click() override;
+    // The click's pressed look ends.
+    void timerFired() override;
     void shutdown() override;
 
     // How long a click from code shows the pressed face.

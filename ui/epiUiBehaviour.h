@@ -40,7 +40,12 @@ public:
     // A click from code: the widget shows pressed for a moment and fires its action.
     virtual void click() {}
 
-    virtual void shutdown() { m_widget = nullptr; }
+    // Cancels the behaviour's timers and forgets the widget.
+    void shutdown() override
+    {
+        epiApplicationObject::shutdown();
+        m_widget = nullptr;
+    }
 
 private:
     epiUbo* m_widget = nullptr;

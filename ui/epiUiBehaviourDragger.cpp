@@ -1,5 +1,6 @@
 #include "ui/epiUiBehaviourDragger.h"
 
+#include "ui/epiApplication.h"
 #include "ui/epiUbo.h"
 
 #include <algorithm>
@@ -223,10 +224,21 @@ bool epiUiBehaviourSmoothDragger::advance(float seconds)
 
 void epiUiBehaviourSmoothDragger::startMoving()
 {
-    settle();
+    // The window manager's animation ticks move the shown position (the widget hands them to
+    // advance()); without a window manager nothing would tick, so the move ends at once.
+    epiUbo* served = widget();
+    if (!served || !served->application() || !served->application()->windowManager()) {
+        settle();
+        return;
+    }
+    served->startAnimation(true);
 }
 
-void epiUiBehaviourSmoothDragger::stopMoving() {}
+void epiUiBehaviourSmoothDragger::stopMoving()
+{
+    if (widget())
+        widget()->stopAnimation();
+}
 
 // ----- triggered -----
 

@@ -106,6 +106,12 @@ float epiUiBitmapRotary::knobValue() const
     return knob ? knob->value() : 0;
 }
 
+void epiUiBitmapRotary::animationTick(double elapsed, int)
+{
+    if (auto* knob = dragger())
+        knob->advance(static_cast<float>(elapsed));
+}
+
 epiBitmap* epiUiBitmapRotary::strip() const
 {
     return !isEnabled() && m_disabled ? m_disabled : face(0);

@@ -50,6 +50,8 @@ public:
     void setKnobValue(float value);
     float knobValue() const;
     epiUiBehaviourSmoothDragger* dragger() const;
+    // Animation ticks move the shown frame toward the dragger's position.
+    void animationTick(double elapsed, int ticks) override;
 
 protected:
     epiUiBehaviour* createBehaviour() override;

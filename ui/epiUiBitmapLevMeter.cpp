@@ -35,7 +35,7 @@ void epiUiBitmapLevMeter::setValue(int32_t value)
     invalidate();
     if (m_level > m_minimum && !m_falling) {
         m_falling = true;
-        startFalling();
+        startTimer(kFallSeconds, false, true);
     }
 }
 
@@ -47,13 +47,9 @@ void epiUiBitmapLevMeter::fall()
     invalidate();
     if (m_level <= m_minimum) {
         m_falling = false;
-        stopFalling();
+        cancelTimer();
     }
 }
-
-void epiUiBitmapLevMeter::startFalling() {}
-
-void epiUiBitmapLevMeter::stopFalling() {}
 
 int32_t epiUiBitmapLevMeter::shownLength() const
 {

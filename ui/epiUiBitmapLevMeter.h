@@ -19,16 +19,13 @@ public:
     int32_t value() const override { return m_level; }
     int32_t level() const { return m_level; }
     bool isFalling() const { return m_falling; }
-    // One step of the fall (a timer firing).
+    // One step of the fall (a firing of the fall timer).
     void fall();
+    void timerFired() override { fall(); }
     // The length of the image shown, in pixels along the meter.
     int32_t shownLength() const;
 
     void drawSelf(epiBitmap& target, epiPoint origin, const epiRect& rect) override;
-
-protected:
-    virtual void startFalling();
-    virtual void stopFalling();
 
 private:
     int32_t m_minimum = 0;

@@ -103,6 +103,12 @@ bool epiUiBitmapScroll::mouseWheel(const epiPoint&, int steps)
     return true;
 }
 
+void epiUiBitmapScroll::animationTick(double elapsed, int)
+{
+    if (auto* bar = dragger())
+        bar->advance(static_cast<float>(elapsed));
+}
+
 epiRect epiUiBitmapScroll::thumbRect() const
 {
     epiBitmap* thumb = face(0);

@@ -28,6 +28,7 @@ public:
     int32_t arrowStep() const { return m_arrowStep; }
 
     bool mouseWheel(const epiPoint& point, int steps) override;
+    void animationTick(double elapsed, int ticks) override;
     void drawSelf(epiBitmap& target, epiPoint origin, const epiRect& rect) override;
 
 protected:

@@ -213,3 +213,21 @@ TEST_F(Buttons, ClickFromCodeFiresTheAction)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Buttons, ClickFromCodeShowsPressedForAFifthOfASecond)
+{
+    auto* push = find<epiUiBitmapButton>("push");
+    epiPoint at = centreOf("push");
+    push->click();
+    EXPECT_EQ(takeLog(), Log{"bttn:push"});
+    EXPECT_EQ(render().pixel(at.x, at.y), kPressedOff);
+    application.pass(0.15);
+    EXPECT_TRUE(push->isPressed());
+    application.pass(0.06);
+    EXPECT_FALSE(push->isPressed());
+    EXPECT_EQ(render().pixel(at.x, at.y), kReleasedOff);
+}
+
+} // namespace

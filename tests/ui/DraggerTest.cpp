@@ -200,3 +200,49 @@ TEST_F(Knobs, RollingTextMovesThroughItsLinesByHalfTheDrag)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Knobs, LevelMeterFallsOnItsOwnTimer)
+{
+    auto* meter = find<epiUiBitmapLevMeter>("mete");
+    meter->setValue(100);
+    EXPECT_EQ(application.timerCount(meter), 1);
+    application.pass(0.05);
+    EXPECT_EQ(meter->level(), 100);
+    application.pass(0.05);
+    EXPECT_EQ(meter->level(), 70);
+    application.pass(0.2);
+    EXPECT_EQ(meter->level(), 10);
+    meter->setValue(90); // raised while falling: one timer still
+    EXPECT_EQ(application.timerCount(meter), 1);
+    application.pass(0.3);
+    EXPECT_EQ(meter->level(), 0);
+    EXPECT_FALSE(meter->isFalling());
+    application.pass(0.1);
+    EXPECT_EQ(application.timerCount(meter), 0) << "the timer stops at the minimum";
+}
+
+TEST_F(Knobs, SmoothKnobFollowsOnAnimationTicks)
+{
+    auto* trig = find<epiUiBitmapTriggeredRotary>("trig");
+    trig->setAttribute(epiFourCC("Smoo"), 100); // one display span (13 frames) per second
+    trig->trigger(1);
+    EXPECT_EQ(trig->dragger()->position(), 9);
+    EXPECT_EQ(trig->shownFrame(), 0);
+    application.pass(0.04);
+    EXPECT_EQ(trig->shownFrame(), 0);
+    application.pass(0.36); // 0.4 s: 5.2 frames
+    EXPECT_EQ(trig->shownFrame(), 5);
+    application.pass(0.36);
+    EXPECT_EQ(trig->shownFrame(), 9);
+    EXPECT_FALSE(trig->dragger()->isMoving());
+    // Back toward 3 from where it stands.
+    trig->trigger(0);
+    application.pass(0.2);
+    EXPECT_EQ(trig->shownFrame(), 7);
+    application.pass(0.4);
+    EXPECT_EQ(trig->shownFrame(), 3);
+}
+
+} // namespace

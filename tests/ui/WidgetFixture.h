@@ -54,18 +54,24 @@ inline TestFiles widgetFixtureFiles()
 class ClockedApplication : public epiWindowApplication
 {
 public:
-    double now() const override { return clock; }
+    double now() const override { return clock + m_scanLead; }
     // Moves the clock on in steps of at most 10 ms, scanning the timers after each, as the loop
-    // would.
+    // would. The scans read the clock a hair late, so that a timer due exactly at a step fires
+    // in it whatever the rounding of the sums.
     void pass(double seconds)
     {
         double end = clock + seconds;
         while (clock < end - 1e-9) {
             clock = std::min(end, clock + 0.01);
+            m_scanLead = 1e-6;
             scanTimers();
+            m_scanLead = 0;
         }
     }
     double clock = 100;
+
+private:
+    double m_scanLead = 0;
 };
 
 class WidgetFixture : public ::testing::Test
