@@ -48,6 +48,8 @@ bool epiUbo::removeChild(epiUbo* child)
         m_children[i]->m_index = static_cast<int>(i);
     if (m_capturedChild == child)
         m_capturedChild = nullptr;
+    if (m_hitChild == child)
+        m_hitChild = nullptr;
     std::erase(m_keyTargets, child);
     child->m_parent = nullptr;
     return true;
@@ -471,6 +473,32 @@ bool epiUbo::handleCommand(epiCode code)
         return true;
     }
     return false;
+}
+
+void epiUbo::fireAction()
+{
+    if (!m_behaviour || !m_behaviour->toggleOrSelect())
+        hit();
+}
+
+void epiUbo::hit()
+{
+    notify(epiFourCC("iHit"));
+    if (m_parent)
+        m_parent->childHit(m_index);
+}
+
+void epiUbo::childHit(int index)
+{
+    epiUbo* child = childAt(index);
+    if (child && child->code() != 0) {
+        epiUbo* outer = m_hitChild;
+        m_hitChild = child;
+        handleCommand(child->code());
+        m_hitChild = outer;
+    }
+    if (m_parent)
+        hit();
 }
 
 // ----- notifications and services -----

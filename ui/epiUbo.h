@@ -111,6 +111,23 @@ public:
     bool receiveCommand(epiCode code, intptr_t value, intptr_t extra) override;
     virtual bool handleCommand(epiCode code);
 
+    // The command path of a click: fireAction() lets the behaviour act (toggle, select) and hits
+    // the object when it did nothing; hit() notifies 'iHit' and hands this object's index to the
+    // parent's childHit(), which runs handleCommand() with the child's code (anonymous children,
+    // code 0, pass nothing) and then hits the parent in turn, up to the root.
+    void fireAction();
+    void hit();
+    virtual void childHit(int index);
+    // The child whose hit is being handled, during handleCommand() from childHit().
+    epiUbo* hitChild() const { return m_hitChild; }
+
+    // Widget state shared by the families (plain objects keep none): enabled, and a value
+    // (frame, position, level, on/off of a row) read and set by code.
+    virtual void setEnabled(bool) {}
+    virtual bool isEnabled() const { return true; }
+    virtual void setValue(int32_t) {}
+    virtual int32_t value() const { return 0; }
+
     // Notifications: observers with a code filter (0 = every code).
     void addObserver(epiApplicationObject* observer, epiCode filter = 0);
     void removeObserver(epiApplicationObject* observer);
@@ -170,6 +187,7 @@ private:
     bool m_exhm = false;
     bool m_firstShow = true;
     epiUbo* m_capturedChild = nullptr;
+    epiUbo* m_hitChild = nullptr;
     std::vector<epiUbo*> m_keyTargets;
     epiRect m_dirty;
     epiResources* m_resources = nullptr;

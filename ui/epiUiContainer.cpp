@@ -46,3 +46,11 @@ void epiUiContainer::create()
     epiUbo::create();
     loadChildLayout(m_childLayout);
 }
+
+void epiUiContainer::setValue(int32_t value)
+{
+    if (value == m_value)
+        return;
+    m_value = value;
+    invalidate();
+}

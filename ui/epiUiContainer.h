@@ -16,10 +16,15 @@ public:
     bool getAttribute(epiCode code, epiText& value) const override;
     void create() override;
 
+    // A row of a list carries its selection here (1 selected, 0 not).
+    void setValue(int32_t value) override;
+    int32_t value() const override { return m_value; }
+
     const epiText& childLayout() const { return m_childLayout; }
     bool preserveFlag() const { return m_preserve; }
 
 private:
     epiText m_childLayout;
     bool m_preserve = false;
+    int32_t m_value = 0;
 };
