@@ -127,6 +127,9 @@ void epiFont_FontSystem::drawToBitmap(epiBitmap& bitmap, int flags, const epiRec
     std::string utf8 = drawable(text);
     pango_layout_set_text(layout, utf8.data(), static_cast<int>(utf8.size()));
     pango_layout_set_width(layout, rect.width() * PANGO_SCALE);
+    // The toolkit's alignment holds for every script: Pango would mirror it for a right-to-left
+    // paragraph, so the base direction is not taken from the text (bidi reordering still is).
+    pango_layout_set_auto_dir(layout, FALSE);
     pango_layout_set_alignment(layout, (flags & kCentred) ? PANGO_ALIGN_CENTER
                                        : (flags & kRight) ? PANGO_ALIGN_RIGHT
                                                           : PANGO_ALIGN_LEFT);

@@ -4,6 +4,7 @@
 #include "ui/epiKeyboard.h"
 #include "ui/epiMenu.h"
 #include "ui/epiResources.h"
+#include "ui/epiUiWidgetKinds.h"
 #include "ui/epiWindow.h"
 #include "ui/epiWindowManager.h"
 #include "ui/epiWindowSystem.h"
@@ -17,7 +18,10 @@ epiWindowApplication* g_current = nullptr;
 
 } // namespace
 
-epiWindowApplication::epiWindowApplication() = default;
+epiWindowApplication::epiWindowApplication()
+{
+    epiRegisterWidgetKinds(*this);
+}
 
 epiWindowApplication::~epiWindowApplication()
 {
