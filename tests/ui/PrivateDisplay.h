@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,6 +22,8 @@ public:
             return;
         m_pid = fork();
         if (m_pid == 0) {
+            // The server goes with the test program, even when that one crashes.
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
             close(fds[0]);
             int null = open("/dev/null", O_WRONLY);
             dup2(null, 1);
