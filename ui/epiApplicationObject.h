@@ -30,7 +30,7 @@ public:
 
     epiApplication* application() const { return m_application; }
     virtual void setApplication(epiApplication* application) { m_application = application; }
-    void copyApplication(const epiApplicationObject& other) { setApplication(other.application()); }
+    virtual void copyApplication(const epiApplicationObject& other) { setApplication(other.application()); }
 
     virtual bool init() { return true; }
     // Cancels every timer of this object.

@@ -33,6 +33,12 @@ public:
     bool createFolder() const;
     bool deleteFile() const;
 
+    // The desktop's open and save dialogs, owned by the front window: on success the path is
+    // the chosen file (at most 4096 bytes). False when cancelled or when no window application
+    // runs.
+    bool chooseOpenFile();
+    bool chooseSaveFile();
+
     // 'sApp' programs, 'sRot' system, 'uAps'/'uPrf' application data, 'uDes' desktop,
     // 'uDoc'/'uHom' documents (the configuration folder here); other codes leave the path as is.
     void setSpecialFolder(epiCode code, bool create);

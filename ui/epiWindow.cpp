@@ -387,10 +387,14 @@ void epiWindow::windowActivated(bool active)
     if (active == m_active)
         return;
     m_active = active;
+    retain();
     if (active)
         activated();
     else
         deactivated();
+    if (epiWindowManager* manager = windowManager(); manager && m_inManager)
+        manager->windowActivation(this, active);
+    release();
 }
 
 void epiWindow::windowCloseRequested()

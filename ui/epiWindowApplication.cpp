@@ -129,6 +129,11 @@ bool epiWindowApplication::makeService(epiCode kind, Service*& slot)
 bool epiWindowApplication::init()
 {
     setApplication(this);
+    // An application started without main (tools, tests) is the process's one while it lives.
+    if (!g_current) {
+        g_current = this;
+        m_registered = true;
+    }
     if (!windowSystem()) {
         setWindowSystem(epiMakeWindowSystem());
         if (!windowSystem()) {

@@ -24,6 +24,7 @@ bool epiWindowManager::init()
     m_desktop = system ? system->desktopRect() : epiRect(0, 0, 1280, 1024);
     // The usable area leaves room for a task bar at the bottom.
     m_desktop.bottom = std::max(m_desktop.top, m_desktop.bottom - 50);
+    m_focusCheck.setApplication(application());
     return true;
 }
 
@@ -39,6 +40,7 @@ void epiWindowManager::shutdown()
     }
     m_animations.clear();
     m_animating = false;
+    m_focusCheck.cancelAllTimers();
     epiUiTimered::shutdown();
 }
 
@@ -184,10 +186,38 @@ void epiWindowManager::windowClosed(epiWindow* window)
     if (!window || !window->m_inManager)
         return;
     window->m_inManager = false;
+    if (m_activeWindow == window)
+        windowActivation(window, false);
     removeChild(window);
     window->release();
     if (m_quitWhenLastWindowCloses && windowCount() == 0)
         quit();
+}
+
+void epiWindowManager::windowActivation(epiWindow* window, bool active)
+{
+    if (active) {
+        m_activeWindow = window;
+        m_focusCheck.cancelAllTimers();
+        if (!m_applicationActive) {
+            m_applicationActive = true;
+            applicationActivated();
+        }
+        return;
+    }
+    if (m_activeWindow != window)
+        return;
+    m_activeWindow = nullptr;
+    m_focusCheck.cancelAllTimers();
+    m_focusCheck.startOneShotTimer(kFocusSettle);
+}
+
+void epiWindowManager::focusSettled()
+{
+    if (m_activeWindow || !m_applicationActive)
+        return;
+    m_applicationActive = false;
+    applicationDeactivated();
 }
 
 // ----- cursors -----

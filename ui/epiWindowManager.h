@@ -62,9 +62,14 @@ public:
     // Called by windows.
     void addWindow(epiWindow* window);
     void windowClosed(epiWindow* window);
-    // Another window of this application got or lost the focus (from none or to none of ours).
+    // A window got or lost the focus.
+    void windowActivation(epiWindow* window, bool active);
+    // The application got the focus (one of its windows, after none had it) or lost it (none
+    // has it a moment after the last one lost it: moving between our windows is no loss).
     virtual void applicationActivated() {}
     virtual void applicationDeactivated() {}
+    bool isApplicationActive() const { return m_applicationActive; }
+    static constexpr double kFocusSettle = 0.05;
 
     // ----- cursors -----
     void setCursorShape(int index, epiCursorShape shape);
@@ -87,6 +92,18 @@ private:
         int ticks;
     };
     void idle();
+    void focusSettled();
+
+    // Fires once the focus has settled after a window lost it.
+    class FocusCheck : public epiUiTimered
+    {
+    public:
+        explicit FocusCheck(epiWindowManager& manager) : m_manager(manager) {}
+        void timerFired() override { m_manager.focusSettled(); }
+
+    private:
+        epiWindowManager& m_manager;
+    };
 
     bool m_quitWhenLastWindowCloses = true;
     bool m_running = true;
@@ -101,4 +118,7 @@ private:
     epiCursorShape m_currentCursor = epiCursorShape::Arrow;
     std::vector<Animation> m_animations;
     bool m_animating = false;
+    epiWindow* m_activeWindow = nullptr;
+    bool m_applicationActive = false;
+    FocusCheck m_focusCheck{*this};
 };

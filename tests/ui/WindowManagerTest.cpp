@@ -368,3 +368,36 @@ TEST_F(Windows, DroppedFilesArriveAsPathsWithThePointOnlyWhereAccepted)
     EXPECT_TRUE(made[0]->dropped.empty()); // 'ReDr' off
     EXPECT_EQ(made[1]->dropped, (std::vector<std::string>{"/tmp/a.wav@3,4", "/tmp/b c.wav@3,4"}));
 }
+
+TEST_F(Windows, ApplicationFocusHooksIgnoreMovesBetweenItsOwnWindows)
+{
+    epiWindow* first = open("plai");
+    epiWindow* second = open("plcd");
+    ASSERT_TRUE(first && second);
+    epiWindowManager& manager = *m_app.windowManager();
+    m_system->activate(first->handle());
+    settle();
+    EXPECT_TRUE(manager.isApplicationActive());
+    m_system->activate(second->handle()); // out of the first, into the second
+    settle();
+    advance(0.1);
+    EXPECT_TRUE(manager.isApplicationActive());
+    m_system->activate(0); // another program
+    settle();
+    EXPECT_TRUE(manager.isApplicationActive()); // not before the focus settles
+    advance(0.06);
+    EXPECT_FALSE(manager.isApplicationActive());
+    m_system->activate(first->handle());
+    settle();
+    EXPECT_TRUE(manager.isApplicationActive());
+}
+
+TEST_F(Windows, FileDialogsSetThePathFromTheChoice)
+{
+    epiPath path("/keep/this.wav");
+    EXPECT_FALSE(path.chooseOpenFile()); // cancelled
+    EXPECT_EQ(path, "/keep/this.wav");
+    m_system->setNextFileChoice("/tmp/chosen file.wav");
+    EXPECT_TRUE(path.chooseSaveFile());
+    EXPECT_EQ(path, "/tmp/chosen file.wav");
+}

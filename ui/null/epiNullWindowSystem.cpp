@@ -622,8 +622,8 @@ void epiNullWindowSystem::requestClose(epiWindowHandle window)
 void epiNullWindowSystem::activate(epiWindowHandle window)
 {
     queue([this, window] {
-        Window* record = findWindow(window);
-        if (!record || window == m_foreground)
+        // Window 0: the focus goes to another program.
+        if ((window && !findWindow(window)) || window == m_foreground)
             return;
         epiWindowHandle previous = m_foreground;
         m_foreground = window;

@@ -139,6 +139,7 @@ public:
     // limits and the window is resized to the result.
     void sizeWindow(epiWindowHandle window, int32_t width, int32_t height);
     void requestClose(epiWindowHandle window);
+    // The window gets the focus (0: another program gets it).
     void activate(epiWindowHandle window);
     void chooseMenuItem(epiWindowHandle window, int identifier);
     void clickControl(epiControlHandle control);
