@@ -9,7 +9,10 @@
 #include "ui/epiUiBitmapView.h"
 #include "ui/epiUiDecorate.h"
 #include "ui/epiUiScrollableContainer.h"
+#include "ui/epiUiSystemButton.h"
 #include "ui/epiUiSystemContainer.h"
+#include "ui/epiUiSystemScroll.h"
+#include "ui/epiUiSystemText.h"
 
 namespace {
 
@@ -46,4 +49,15 @@ void epiRegisterWidgetKinds(epiApplication& app)
     add<epiUiDecorate>(app);
     add<epiUiSystemContainer>(app);
     add<epiUiSystemDecorate>(app);
+    add<epiUiSystemButton>(app);
+    add<epiUiSystemCheckBox>(app);
+    add<epiUiSystemRadio>(app);
+    add<epiUiSystemStaticText>(app);
+    add<epiUiSystemStaticScrollText>(app);
+    add<epiUiSystemRollingText>(app);
+    add<epiUiSystemEditText>(app);
+    add<epiUiSystemScroll>(app);
+    add<epiUiSystemProgressBar>(app);
+    add<epiUiSystemPopup>(app);
+    add<epiUiSystemPopupArrow>(app);
 }
