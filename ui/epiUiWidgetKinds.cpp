@@ -4,10 +4,12 @@
 #include "ui/epiUiBitmapButton.h"
 #include "ui/epiUiBitmapFilmImage.h"
 #include "ui/epiUiBitmapLevMeter.h"
+#include "ui/epiUiBitmapPopup.h"
 #include "ui/epiUiBitmapScroll.h"
 #include "ui/epiUiBitmapTextRolling.h"
 #include "ui/epiUiBitmapView.h"
 #include "ui/epiUiDecorate.h"
+#include "ui/epiUiDynamic.h"
 #include "ui/epiUiScrollableContainer.h"
 #include "ui/epiUiSystemButton.h"
 #include "ui/epiUiSystemContainer.h"
@@ -49,6 +51,13 @@ void epiRegisterWidgetKinds(epiApplication& app)
     add<epiUiDecorate>(app);
     add<epiUiSystemContainer>(app);
     add<epiUiSystemDecorate>(app);
+    add<epiUiBitmapPopup>(app);
+    add<epiUiPopupMenu>(app);
+    add<epiUiDynamicImage>(app);
+    add<epiUiDynamicButton>(app);
+    add<epiUiDynamicCheckBox>(app);
+    add<epiUiDynamicKnob>(app);
+    add<epiUiDynamicLevelMeter>(app);
     add<epiUiSystemButton>(app);
     add<epiUiSystemCheckBox>(app);
     add<epiUiSystemRadio>(app);
