@@ -38,6 +38,7 @@ public:
     // 'iBmD' give bitmaps). Family 'Appl' with kind 'Rsrc': the resources. Others: null.
     epiObject* createObject(epiCode family, epiCode kind, epiCode id) override;
     void registerKind(epiCode kind, Creator creator);
+    bool hasKind(epiCode kind) const { return m_kinds.count(kind) != 0; }
 
     // With no path, the executable's own file; "/..." is used as it is; "." and other relative
     // paths are taken from the current directory. Kept as the folder (ending in "/").

@@ -85,7 +85,7 @@ void epiWindow::create()
 
     makeBitmap();
     if (epiWindowSystem* system = windowSystem()) {
-        m_handle = system->createWindow(this, style, frame(), title().str());
+        m_handle = system->createWindow(this, style, frame(), nativeTitle());
         if (m_handle) {
             system->setWindowBitmap(m_handle, &m_bitmap);
             if (m_menuBar && application()->menu() && application()->menu()->menuBar())
@@ -244,7 +244,15 @@ void epiWindow::setTitle(const epiText& title)
 {
     epiUbo::setTitle(title);
     if (m_handle && windowSystem())
-        windowSystem()->setWindowTitle(m_handle, title.str());
+        windowSystem()->setWindowTitle(m_handle, nativeTitle());
+}
+
+std::string epiWindow::nativeTitle() const
+{
+    // The title ('titl'), or the layout's text when the layout gives no title. At most 999
+    // characters, as the native title took them.
+    const epiText& shown = title().isEmpty() ? text() : title();
+    return shown.str().substr(0, 999);
 }
 
 void epiWindow::setFrame(const epiRect& frame)

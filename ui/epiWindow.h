@@ -38,6 +38,7 @@ public:
     void setAttribute(epiCode code, int32_t value) override;
     bool getAttribute(epiCode code, epiText& value) const override;
     void setTitle(const epiText& title) override;
+    std::string nativeTitle() const;
     // The client area, in screen coordinates.
     void setFrame(const epiRect& frame) override;
     void invalidate(const epiRect& rect) override;

@@ -4,6 +4,7 @@
 #include "ui/epiKeyboard.h"
 #include "ui/epiMenu.h"
 #include "ui/epiResources.h"
+#include "ui/epiUiWidgetKinds.h"
 #include "ui/epiWindow.h"
 #include "ui/epiWindowManager.h"
 #include "ui/epiWindowSystem.h"
@@ -17,7 +18,10 @@ epiWindowApplication* g_current = nullptr;
 
 } // namespace
 
-epiWindowApplication::epiWindowApplication() = default;
+epiWindowApplication::epiWindowApplication()
+{
+    epiRegisterWidgetKinds(*this);
+}
 
 epiWindowApplication::~epiWindowApplication()
 {
@@ -41,7 +45,8 @@ epiObject* epiWindowApplication::createObject(epiCode family, epiCode kind, epiC
         default: break;
         }
     }
-    if (family == kFamilyUi && kind == epiWindow::kType)
+    // A window class registered for 'iWin' replaces the plain window.
+    if (family == kFamilyUi && kind == epiWindow::kType && !hasKind(kind))
         return new epiWindow;
     return epiApplication::createObject(family, kind, id);
 }
