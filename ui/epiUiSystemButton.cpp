@@ -49,6 +49,10 @@ void epiUiSystemButton::create()
         return;
     m_system->showControl(m_control, isVisible());
     m_system->enableControl(m_control, m_enabled);
+    // A check mark shows the widget's state from the start (a native group turns its first
+    // radio on by itself).
+    if (spec.kind == epiControlKind::CheckBox || spec.kind == epiControlKind::RadioButton)
+        m_system->setControlValue(m_control, m_value);
     controlMade();
     if (m_default != 0) {
         m_observedWindow = owner;

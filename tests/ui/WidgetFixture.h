@@ -103,10 +103,11 @@ private:
 class WidgetFixture : public ::testing::Test
 {
 protected:
-    WidgetFixture() : m_pack(widgetFixtureFiles(), 31500), root(&log)
+    explicit WidgetFixture(std::unique_ptr<epiWindowSystem> windowSystem = epiMakeNullWindowSystem())
+        : m_pack(widgetFixtureFiles(), 31500), root(&log)
     {
         application.log = &log;
-        application.useWindowSystem(epiMakeNullWindowSystem());
+        application.useWindowSystem(std::move(windowSystem));
         EXPECT_TRUE(application.init());
         epiRegisterWidgetKinds(application);
         // Containers of the layouts record too, so a command's whole way up can be read.
