@@ -157,6 +157,10 @@ void epiUiSystemButton::controlEvent(epiControlHandle control, epiControlEvent e
         fireAction();
     else if (event == epiControlEvent::TextChanged && !suppressingChanges())
         textChanged();
+    else if (event == epiControlEvent::Activated)
+        // Enter in a field is Enter for the window: its default button is clicked.
+        if (epiWindow* owner = window())
+            owner->notify(epiFourCC("kedo"), 13);
     release();
 }
 

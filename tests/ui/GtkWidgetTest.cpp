@@ -119,6 +119,11 @@ TEST_F(GtkWidgets, TypedTextReachesTheEditFieldThroughItsFilter)
     pump(0.3);
     EXPECT_EQ(window->findChild(epiFourCC("name"))->text(), "a1b2c");
     EXPECT_EQ(window->findChild(epiFourCC("mail"))->text(), "q@");
+    takeLog();
+    // Enter in a field clicks the window's default button.
+    xdotool("key Return");
+    pump(0.3);
+    EXPECT_EQ(takeLog(), Log{"natv:okay"});
 }
 
 TEST_F(GtkWidgets, TheScreenShowsTheBitmapFaceInsideItsRectangleOnly)
