@@ -124,6 +124,13 @@ void epiGtkConnectControlSignals(Control& record)
     g_signal_connect(inner, "focus-out-event", G_CALLBACK(onFocusOut), &record);
 }
 
+void epiGtkDisconnectControlSignals(Control& record)
+{
+    g_signal_handlers_disconnect_by_data(record.inner, &record);
+    if (record.adjustment)
+        g_signal_handlers_disconnect_by_data(record.adjustment, &record);
+}
+
 GtkWidget* epiGtkWindowSystem::controlParent(const Window& record, const epiControlSpec& spec) const
 {
     if (Control* parent = findControl(spec.parent); parent && parent->children)
@@ -216,6 +223,7 @@ void epiGtkWindowSystem::destroyControl(epiControlHandle control)
     std::unique_ptr<Control> record = std::move(found->second);
     m_controls.erase(found);
     record->spec.listener = nullptr;
+    epiGtkDisconnectControlSignals(*record);
     gtk_widget_destroy(record->widget);
 }
 

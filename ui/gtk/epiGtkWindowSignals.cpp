@@ -250,3 +250,9 @@ void epiGtkConnectWindowSignals(Window& record)
     g_signal_connect(record.area, "scroll-event", G_CALLBACK(onScroll), &record);
     g_signal_connect(record.area, "drag-data-received", G_CALLBACK(onDragReceived), &record);
 }
+
+void epiGtkDisconnectWindowSignals(Window& record)
+{
+    g_signal_handlers_disconnect_by_data(record.window, &record);
+    g_signal_handlers_disconnect_by_data(record.area, &record);
+}

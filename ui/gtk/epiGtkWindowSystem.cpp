@@ -131,12 +131,18 @@ void epiGtkWindowSystem::destroyWindow(epiWindowHandle window)
     auto found = m_windows.find(window);
     if (found == m_windows.end())
         return;
-    for (auto control = m_controls.begin(); control != m_controls.end();)
-        control = control->second->window == window ? m_controls.erase(control) : std::next(control);
+    // Destroying the widgets emits signals (focus changes): every handler is cut first, and the
+    // records go only after the widgets.
+    for (auto& [handle, control] : m_controls)
+        if (control->window == window)
+            epiGtkDisconnectControlSignals(*control);
     std::unique_ptr<Window> record = std::move(found->second);
     m_windows.erase(found);
     record->listener = nullptr;
+    epiGtkDisconnectWindowSignals(*record);
     gtk_widget_destroy(record->window);
+    for (auto control = m_controls.begin(); control != m_controls.end();)
+        control = control->second->window == window ? m_controls.erase(control) : std::next(control);
 }
 
 void epiGtkWindowSystem::showWindow(epiWindowHandle window, bool visible)

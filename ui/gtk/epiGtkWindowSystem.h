@@ -142,3 +142,5 @@ private:
 // Signal wiring, one file each.
 void epiGtkConnectWindowSignals(epiGtkWindowSystem::Window& record);
 void epiGtkConnectControlSignals(epiGtkWindowSystem::Control& record);
+void epiGtkDisconnectWindowSignals(epiGtkWindowSystem::Window& record);
+void epiGtkDisconnectControlSignals(epiGtkWindowSystem::Control& record);
