@@ -21,6 +21,8 @@ std::unique_ptr<epiWindowSystem> gtkOrNothing()
     if (std::system("command -v xdotool >/dev/null 2>&1") != 0 || !PrivateDisplay::shared().ok())
         return nullptr;
     unsetenv("ZUMELI_WINDOW_SYSTEM");
+    // No accessibility bus on a private display (its bridge also keeps memory until exit).
+    setenv("NO_AT_BRIDGE", "1", 1);
     return epiMakeGtkWindowSystem();
 }
 
