@@ -79,7 +79,6 @@ void epiUiBitmapLevMeter::drawSelf(epiBitmap& target, epiPoint origin, const epi
                               : epiRect(0, 0, length, image->height());
     epiRect destination = source;
     destination.offset(origin.x, origin.y);
-    epiRect clip = rect.intersection(bounds());
-    clip.offset(origin.x, origin.y);
+    epiRect clip = clipAt(origin, rect);
     drawImagePart(target, *image, source, destination, clip);
 }

@@ -195,10 +195,8 @@ bool epiUiPopupMenu::mouseDown(const epiPoint& point)
 
 void epiUiPopupMenuList::drawSelf(epiBitmap& target, epiPoint origin, const epiRect& rect)
 {
-    epiRect box = bounds();
-    box.offset(origin.x, origin.y);
-    epiRect clip = rect.intersection(bounds());
-    clip.offset(origin.x, origin.y);
+    epiRect box = boundsAt(origin);
+    epiRect clip = clipAt(origin, rect);
     target.fill(box.intersection(clip), kMenuFrame);
     target.fill(epiRect(box.left + 1, box.top + 1, box.right - 1, box.bottom - 1).intersection(clip), kMenuFill);
 }
@@ -246,10 +244,8 @@ void epiUiPopupMenuItem::drawSelf(epiBitmap& target, epiPoint origin, const epiR
 {
     if (!m_entry)
         return;
-    epiRect box = bounds();
-    box.offset(origin.x, origin.y);
-    epiRect clip = rect.intersection(bounds());
-    clip.offset(origin.x, origin.y);
+    epiRect box = boundsAt(origin);
+    epiRect clip = clipAt(origin, rect);
     bool highlighted = isHighlighted();
     if (highlighted)
         target.fill(box.intersection(clip), kHighlight);

@@ -120,10 +120,8 @@ void epiUiDynamicImage::setText(const epiText& text)
 
 void epiUiDynamicImage::drawSelf(epiBitmap& target, epiPoint origin, const epiRect& rect)
 {
-    epiRect box = bounds();
-    box.offset(origin.x, origin.y);
-    epiRect clip = rect.intersection(bounds());
-    clip.offset(origin.x, origin.y);
+    epiRect box = boundsAt(origin);
+    epiRect clip = clipAt(origin, rect);
     m_look.style(showsPressed()).draw(resources(), target, box, clip, text());
 }
 
@@ -199,8 +197,7 @@ epiPoint epiUiDynamicKnob::pointerEnd() const
 void epiUiDynamicKnob::drawSelf(epiBitmap& target, epiPoint origin, const epiRect& rect)
 {
     epiUiDynamicImage::drawSelf(target, origin, rect);
-    epiRect clip = rect.intersection(bounds());
-    clip.offset(origin.x, origin.y);
+    epiRect clip = clipAt(origin, rect);
     epiPoint from = bounds().referencePoint(8);
     epiPoint to = pointerEnd();
     int steps = std::max(std::abs(to.x - from.x), std::abs(to.y - from.y));
@@ -229,10 +226,8 @@ int32_t epiUiDynamicLevelMeter::fullLength() const
 
 void epiUiDynamicLevelMeter::drawSelf(epiBitmap& target, epiPoint origin, const epiRect& rect)
 {
-    epiRect box = bounds();
-    box.offset(origin.x, origin.y);
-    epiRect clip = rect.intersection(bounds());
-    clip.offset(origin.x, origin.y);
+    epiRect box = boundsAt(origin);
+    epiRect clip = clipAt(origin, rect);
     m_look.style(false).draw(nullptr, target, box, clip, {});
     int32_t length = shownLength();
     epiRect level = isVertical() ? epiRect(box.left, box.bottom - length, box.right, box.bottom)
