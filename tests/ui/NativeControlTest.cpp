@@ -196,3 +196,23 @@ TEST_F(NativeControls, RollingTextRollsWhenItDoesNotFit)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(NativeControls, FileDialogsSetThePathFromTheChoice)
+{
+    epiPath path("/kept");
+    system->setNextFileChoice("/home/someone/Music/talk.wav");
+    EXPECT_TRUE(path.chooseOpenFile(&application));
+    EXPECT_EQ(path, "/home/someone/Music/talk.wav");
+    // Cancelled: the path stays.
+    EXPECT_FALSE(path.chooseSaveFile(&application));
+    EXPECT_EQ(path, "/home/someone/Music/talk.wav");
+    system->setNextFileChoice("/" + std::string(5000, 'a'));
+    EXPECT_FALSE(path.chooseSaveFile(&application));
+    EXPECT_EQ(path, "/home/someone/Music/talk.wav");
+    // No window application running and none given: no dialog.
+    EXPECT_FALSE(path.chooseOpenFile());
+}
+
+} // namespace
