@@ -1,34 +1,35 @@
-// The file dialogs of epiPath, through the running window application's window system.
+// The file dialogs of epiPath, through the window system of an application.
 #include "ui/epiPath.h"
 
-#include "ui/epiWindow.h"
 #include "ui/epiWindowApplication.h"
-#include "ui/epiWindowManager.h"
+#include "ui/epiWindowSystem.h"
 
 namespace {
 
-bool choose(epiPath& path, bool save)
+constexpr size_t kLongestName = 4096;
+
+bool choose(epiPath& path, epiApplication* application, bool save)
 {
-    epiWindowApplication* app = epiWindowApplication::current();
-    epiWindowSystem* system = app ? app->windowSystem() : nullptr;
+    if (!application)
+        application = epiWindowApplication::current();
+    epiWindowSystem* system = application ? application->windowSystem() : nullptr;
     if (!system)
         return false;
-    epiWindow* front = app->windowManager() ? app->windowManager()->frontWindow() : nullptr;
     std::string chosen;
-    if (!system->chooseFile(front ? front->handle() : 0, save, chosen) || chosen.empty() || chosen.size() > 4096)
+    if (!system->chooseFile(system->foregroundWindow(), save, chosen) || chosen.empty() || chosen.size() > kLongestName)
         return false;
-    path.assign(chosen.c_str());
+    path = epiPath::fromNative(epiText(chosen));
     return true;
 }
 
 } // namespace
 
-bool epiPath::chooseOpenFile()
+bool epiPath::chooseOpenFile(epiApplication* application)
 {
-    return choose(*this, false);
+    return choose(*this, application, false);
 }
 
-bool epiPath::chooseSaveFile()
+bool epiPath::chooseSaveFile(epiApplication* application)
 {
-    return choose(*this, true);
+    return choose(*this, application, true);
 }

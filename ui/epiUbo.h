@@ -90,6 +90,20 @@ public:
     virtual void drawSelf(epiBitmap& target, epiPoint origin, const epiRect& rect);
     virtual void invalidate(const epiRect& rect);
     void invalidate() { invalidate(m_bounds); }
+    // For drawing: the bounds, and the part `rect` of them, where they lie in a target in which
+    // this object's (0, 0) is at `origin`.
+    epiRect boundsAt(epiPoint origin) const
+    {
+        epiRect box = m_bounds;
+        box.offset(origin.x, origin.y);
+        return box;
+    }
+    epiRect clipAt(epiPoint origin, const epiRect& rect) const
+    {
+        epiRect clip = rect.intersection(m_bounds);
+        clip.offset(origin.x, origin.y);
+        return clip;
+    }
     // The part of a root object that needs drawing since the last takeDirty().
     epiRect takeDirty();
 

@@ -52,10 +52,8 @@ public:
     void drawSelf(epiBitmap& target, epiPoint origin, const epiRect& rect) override
     {
         Button::drawSelf(target, origin, rect);
-        epiRect box = this->bounds();
-        box.offset(origin.x, origin.y);
-        epiRect clip = rect.intersection(this->bounds());
-        clip.offset(origin.x, origin.y);
+        epiRect box = this->boundsAt(origin);
+        epiRect clip = this->clipAt(origin, rect);
         auto state = !this->isEnabled() ? epiUiFaceText::kDisabled
                      : this->isOn()     ? epiUiFaceText::kOn
                                         : epiUiFaceText::kOff;
@@ -82,10 +80,8 @@ public:
     void drawSelf(epiBitmap& target, epiPoint origin, const epiRect& rect) override
     {
         Button::drawSelf(target, origin, rect);
-        epiRect box = this->bounds();
-        box.offset(origin.x, origin.y);
-        epiRect clip = rect.intersection(this->bounds());
-        clip.offset(origin.x, origin.y);
+        epiRect box = this->boundsAt(origin);
+        epiRect clip = this->clipAt(origin, rect);
         m_icon.draw(target, box, clip, this->isOn());
     }
     const epiUiFaceIcon& faceIcon() const { return m_icon; }

@@ -40,10 +40,8 @@ void epiUiBitmapFilmImage::drawSelf(epiBitmap& target, epiPoint origin, const ep
     if (frameHeight <= 0)
         return;
     epiRect source = epiRect::fromSize(0, shownFrame() * frameHeight, image->width(), frameHeight);
-    epiRect destination = bounds();
-    destination.offset(origin.x, origin.y);
-    epiRect clip = rect;
-    clip.offset(origin.x, origin.y);
+    epiRect destination = boundsAt(origin);
+    epiRect clip = clipAt(origin, rect);
     drawImagePart(target, *image, source, destination, clip);
 }
 

@@ -163,9 +163,7 @@ void epiUiBitmapImage::drawSelf(epiBitmap& target, epiPoint origin, const epiRec
     epiBitmap* image = face(currentFace());
     if (!image)
         return;
-    epiRect destination = bounds();
-    destination.offset(origin.x, origin.y);
-    epiRect clip = rect;
-    clip.offset(origin.x, origin.y);
+    epiRect destination = boundsAt(origin);
+    epiRect clip = clipAt(origin, rect);
     target.drawImage(*image, destination, clip);
 }

@@ -51,13 +51,17 @@ void epiUiBitmapLevMeter::fall()
     }
 }
 
-int32_t epiUiBitmapLevMeter::shownLength() const
+int32_t epiUiBitmapLevMeter::fullLength() const
 {
     epiBitmap* image = face(0);
-    if (!image || m_maximum <= m_minimum)
+    return !image ? 0 : isVertical() ? image->height() : image->width();
+}
+
+int32_t epiUiBitmapLevMeter::shownLength() const
+{
+    int32_t full = fullLength();
+    if (full <= 0 || m_maximum <= m_minimum)
         return 0;
-    bool vertical = frame().height() > frame().width();
-    int32_t full = vertical ? image->height() : image->width();
     double share = static_cast<double>(m_level - m_minimum) / (m_maximum - m_minimum);
     auto length = static_cast<int32_t>(std::clamp(share, 0.0, 1.0) * full);
     if (m_segment >= 2)
@@ -71,12 +75,10 @@ void epiUiBitmapLevMeter::drawSelf(epiBitmap& target, epiPoint origin, const epi
     int32_t length = shownLength();
     if (!image || length <= 0)
         return;
-    bool vertical = frame().height() > frame().width();
-    epiRect source = vertical ? epiRect(0, image->height() - length, image->width(), image->height())
+    epiRect source = isVertical() ? epiRect(0, image->height() - length, image->width(), image->height())
                               : epiRect(0, 0, length, image->height());
     epiRect destination = source;
     destination.offset(origin.x, origin.y);
-    epiRect clip = rect.intersection(bounds());
-    clip.offset(origin.x, origin.y);
+    epiRect clip = clipAt(origin, rect);
     drawImagePart(target, *image, source, destination, clip);
 }

@@ -27,6 +27,11 @@ public:
 
     void drawSelf(epiBitmap& target, epiPoint origin, const epiRect& rect) override;
 
+protected:
+    bool isVertical() const { return frame().height() > frame().width(); }
+    // The length of a full level: the image's height or width.
+    virtual int32_t fullLength() const;
+
 private:
     int32_t m_minimum = 0;
     int32_t m_maximum = 100;

@@ -129,7 +129,6 @@ void epiUiBitmapScroll::drawSelf(epiBitmap& target, epiPoint origin, const epiRe
         return;
     epiRect destination = thumbRect();
     destination.offset(origin.x, origin.y);
-    epiRect clip = rect.intersection(bounds());
-    clip.offset(origin.x, origin.y);
+    epiRect clip = clipAt(origin, rect);
     drawImagePart(target, *thumb, thumb->bounds(), destination, clip);
 }

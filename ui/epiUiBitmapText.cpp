@@ -51,10 +51,8 @@ void epiUiBitmapText::drawSelf(epiBitmap& target, epiPoint origin, const epiRect
     const epiText& shown = drawnText();
     if (!set || shown.isEmpty())
         return;
-    epiRect box = bounds();
-    box.offset(origin.x, origin.y);
-    epiRect clip = rect.intersection(bounds());
-    clip.offset(origin.x, origin.y);
+    epiRect box = boundsAt(origin);
+    epiRect clip = clipAt(origin, rect);
     set->fonts().draw(target, m_font, m_alignment, box, clip, shown, m_colour);
 }
 

@@ -41,24 +41,17 @@ void epiUiBitmapView::draw(epiBitmap& target, epiPoint origin, const epiRect& re
 
 void epiUiBitmapViewContainer::setAttributeText(epiCode code, const epiText& value)
 {
-    if (code != epiFourCC("chil"))
-        return epiUiBitmapView::setAttributeText(code, value);
-    m_childLayout = value;
-    if (!isFirstShow())
-        loadChildLayout(m_childLayout);
+    if (!m_childLayout.set(*this, code, value))
+        epiUiBitmapView::setAttributeText(code, value);
 }
 
 bool epiUiBitmapViewContainer::getAttribute(epiCode code, epiText& value) const
 {
-    if (code == epiFourCC("chil")) {
-        value.assign(m_childLayout);
-        return true;
-    }
-    return epiUiBitmapView::getAttribute(code, value);
+    return m_childLayout.get(code, value) || epiUiBitmapView::getAttribute(code, value);
 }
 
 void epiUiBitmapViewContainer::create()
 {
     epiUiBitmapView::create();
-    loadChildLayout(m_childLayout);
+    m_childLayout.build(*this);
 }

@@ -37,5 +37,5 @@ public:
     void create() override;
 
 private:
-    epiText m_childLayout;
+    epiUiChildLayout m_childLayout;
 };

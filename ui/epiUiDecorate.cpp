@@ -78,20 +78,16 @@ void epiUiDecorate::draw(epiBitmap& target, epiPoint origin, const epiRect& rect
 {
     epiUiContainer::draw(target, origin, rect);
     if (m_frameOver) {
-        epiRect box = bounds();
-        box.offset(origin.x, origin.y);
-        epiRect clip = rect.intersection(bounds());
-        clip.offset(origin.x, origin.y);
+        epiRect box = boundsAt(origin);
+        epiRect clip = clipAt(origin, rect);
         drawFrame(target, box, clip);
     }
 }
 
 void epiUiDecorate::drawSelf(epiBitmap& target, epiPoint origin, const epiRect& rect)
 {
-    epiRect box = bounds();
-    box.offset(origin.x, origin.y);
-    epiRect clip = rect.intersection(bounds());
-    clip.offset(origin.x, origin.y);
+    epiRect box = boundsAt(origin);
+    epiRect clip = clipAt(origin, rect);
     if (m_shadow > 0) {
         uint32_t shade = epiArgb(255, 96, 96, 96);
         target.fill(epiRect(box.right - m_shadow, box.top + m_shadow, box.right, box.bottom).intersection(clip), shade);

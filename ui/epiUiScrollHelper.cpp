@@ -10,22 +10,6 @@ namespace {
 
 constexpr epiCode kItemCode = epiFourCC("cont");
 
-// The content/size of a layout document read by its file name.
-bool layoutSizeOfFile(epiResources* set, const epiText& fileName, epiRect& size)
-{
-    epiText document;
-    if (!set || fileName.isEmpty() || !set->readResourceText(fileName, epiResources::kLayouts, document))
-        return false;
-    epiXmlChunk root;
-    root.parse(document);
-    epiXmlChunk element = root.child("epi").child("content").child("size");
-    if (element.isEmpty())
-        return false;
-    epiText value = element.text();
-    size = {0, 0, epiClampCoordinate(value.field(0, ',').toInt()), epiClampCoordinate(value.field(1, ',').toInt())};
-    return true;
-}
-
 // A made child, counted, added and created; null when the parent refuses it.
 epiUbo* makeChild(epiUbo* parent, epiCode kind, epiCode code, const epiRect& frame)
 {
@@ -76,7 +60,8 @@ bool epiUiScrollHelper::setUp(epiUbo* owner, epiCode viewport, epiCode horizonta
     m_centring = centring;
     if (m_viewport->childCount() > 0) {
         epiText layout;
-        if (m_viewport->getAttribute(epiFourCC("chil"), layout) && layoutSizeOfFile(m_viewport->resources(), layout, m_itemSize))
+        epiResources* set = m_viewport->resources();
+        if (m_viewport->getAttribute(epiFourCC("chil"), layout) && set && set->layoutFileSize(layout, m_itemSize))
             m_itemLayout = layout;
         while (m_viewport->childCount() > 0)
             m_viewport->childAt(m_viewport->childCount() - 1)->shutdown();

@@ -4,12 +4,17 @@
 #include "ui/epiUiBitmapButton.h"
 #include "ui/epiUiBitmapFilmImage.h"
 #include "ui/epiUiBitmapLevMeter.h"
+#include "ui/epiUiBitmapPopup.h"
 #include "ui/epiUiBitmapScroll.h"
 #include "ui/epiUiBitmapTextRolling.h"
 #include "ui/epiUiBitmapView.h"
 #include "ui/epiUiDecorate.h"
+#include "ui/epiUiDynamic.h"
 #include "ui/epiUiScrollableContainer.h"
+#include "ui/epiUiSystemButton.h"
 #include "ui/epiUiSystemContainer.h"
+#include "ui/epiUiSystemScroll.h"
+#include "ui/epiUiSystemText.h"
 
 namespace {
 
@@ -46,4 +51,22 @@ void epiRegisterWidgetKinds(epiApplication& app)
     add<epiUiDecorate>(app);
     add<epiUiSystemContainer>(app);
     add<epiUiSystemDecorate>(app);
+    add<epiUiBitmapPopup>(app);
+    add<epiUiPopupMenu>(app);
+    add<epiUiDynamicImage>(app);
+    add<epiUiDynamicButton>(app);
+    add<epiUiDynamicCheckBox>(app);
+    add<epiUiDynamicKnob>(app);
+    add<epiUiDynamicLevelMeter>(app);
+    add<epiUiSystemButton>(app);
+    add<epiUiSystemCheckBox>(app);
+    add<epiUiSystemRadio>(app);
+    add<epiUiSystemStaticText>(app);
+    add<epiUiSystemStaticScrollText>(app);
+    add<epiUiSystemRollingText>(app);
+    add<epiUiSystemEditText>(app);
+    add<epiUiSystemScroll>(app);
+    add<epiUiSystemProgressBar>(app);
+    add<epiUiSystemPopup>(app);
+    add<epiUiSystemPopupArrow>(app);
 }

@@ -7,6 +7,7 @@
 
 #include "ui/epiUiContainer.h"
 #include "ui/epiUiWidgetKinds.h"
+#include "ui/epiWindow.h"
 #include "ui/epiWindowApplication.h"
 #include "ui/epiWindowSystem.h"
 
@@ -51,9 +52,34 @@ inline TestFiles widgetFixtureFiles()
 
 // A window application on the display-free window system whose clock the test moves: timers and
 // animation ticks fire when the test says that time has passed.
+// A window that writes "<its code>:<command>" for every command it handles.
+class RecordingWindow : public epiWindow
+{
+public:
+    explicit RecordingWindow(std::vector<std::string>* log) : m_log(log) {}
+    bool handleCommand(epiCode command) override
+    {
+        if (m_log)
+            m_log->push_back(epiCodeToText(code()) + ":" + epiCodeToText(command));
+        return epiWindow::handleCommand(command);
+    }
+
+private:
+    std::vector<std::string>* m_log;
+};
+
 class ClockedApplication : public epiWindowApplication
 {
 public:
+    // Windows record the commands they handle.
+    epiObject* createObject(epiCode family, epiCode kind, epiCode id) override
+    {
+        if (family == kFamilyUi && kind == epiWindow::kType)
+            return new RecordingWindow(log);
+        return epiWindowApplication::createObject(family, kind, id);
+    }
+    std::vector<std::string>* log = nullptr;
+
     double now() const override { return clock + m_scanLead; }
     // Moves the clock on in steps of at most 10 ms, scanning the timers after each, as the loop
     // would. The scans read the clock a hair late, so that a timer due exactly at a step fires
@@ -77,9 +103,11 @@ private:
 class WidgetFixture : public ::testing::Test
 {
 protected:
-    WidgetFixture() : m_pack(widgetFixtureFiles(), 31500), root(&log)
+    explicit WidgetFixture(std::unique_ptr<epiWindowSystem> windowSystem = epiMakeNullWindowSystem())
+        : m_pack(widgetFixtureFiles(), 31500), root(&log)
     {
-        application.useWindowSystem(epiMakeNullWindowSystem());
+        application.log = &log;
+        application.useWindowSystem(std::move(windowSystem));
         EXPECT_TRUE(application.init());
         epiRegisterWidgetKinds(application);
         // Containers of the layouts record too, so a command's whole way up can be read.
