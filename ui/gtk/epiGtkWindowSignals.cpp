@@ -30,17 +30,6 @@ epiMouseButton buttonOf(guint button)
     }
 }
 
-int maskOf(epiMouseButton button)
-{
-    switch (button) {
-    case epiMouseButton::Left: return epiMouseEvent::kLeft;
-    case epiMouseButton::Middle: return epiMouseEvent::kMiddle;
-    case epiMouseButton::Right: return epiMouseEvent::kRight;
-    case epiMouseButton::None: break;
-    }
-    return 0;
-}
-
 gboolean onDelete(GtkWidget*, GdkEvent*, gpointer data)
 {
     auto* record = static_cast<Window*>(data);
@@ -129,9 +118,9 @@ gboolean onButton(GtkWidget* widget, GdkEventButton* event, gpointer data)
     // The state holds the buttons before the event.
     mouse.buttons = buttonsOf(event->state);
     if (mouse.action == epiMouseAction::Down)
-        mouse.buttons |= maskOf(mouse.button);
+        mouse.buttons |= epiMouseEvent::maskOf(mouse.button);
     else
-        mouse.buttons &= ~maskOf(mouse.button);
+        mouse.buttons &= ~epiMouseEvent::maskOf(mouse.button);
     mouse.shift = event->state & GDK_SHIFT_MASK;
     mouse.control = event->state & GDK_CONTROL_MASK;
     record->listener->windowMouse(mouse);
