@@ -184,6 +184,9 @@ void destroyService(Service*& slot)
 void epiWindowApplication::shutdown()
 {
     destroyService(m_windowManager);
+    // The closed windows and their widgets still use the resources (images, fonts): they go
+    // before the resources do.
+    purgeReleased();
     destroyService(m_keyboard);
     destroyService(m_menu);
     destroyService(m_clipboard);
