@@ -57,7 +57,8 @@ public:
     void blendMask(const uint8_t* mask, int32_t maskWidth, int32_t maskHeight, int32_t stride, epiPoint at,
                    const epiRect& clip, uint32_t colour);
 
-    // PNG through libpng. Decoding gives a bitmap with alpha; false (bitmap unchanged) when the
+    // PNG through libpng. Decoding gives a bitmap with alpha when the image has an alpha channel
+    // or transparency (an opaque image is drawn by copying); false (bitmap unchanged) when the
     // bytes are not a PNG it can read.
     bool decodePng(const uint8_t* bytes, size_t size);
     bool loadPng(const std::string& path);

@@ -14,6 +14,8 @@ bool decodeInto(png_image& image, epiBitmap& bitmap, const uint8_t* bytes, size_
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_memory(&image, bytes, size))
         return false;
+    // An image without an alpha channel (nor transparency) is opaque: drawn by plain copying.
+    bool alpha = (image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
     // Pixels in memory as B, G, R, A: a little-endian 0xAARRGGBB word.
     image.format = PNG_FORMAT_BGRA;
     epiBitmap decoded;
@@ -27,7 +29,7 @@ bool decodeInto(png_image& image, epiBitmap& bitmap, const uint8_t* bytes, size_
         png_image_free(&image);
         return false;
     }
-    decoded.setHasAlpha(true);
+    decoded.setHasAlpha(alpha);
     bitmap = std::move(decoded);
     return true;
 }

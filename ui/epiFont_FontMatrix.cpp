@@ -1,9 +1,33 @@
 #include "ui/epiFont_FontMatrix.h"
 
+#include "ui/epiFont_FontSystem.h"
 #include "ui/epiXmlChunk.h"
 
 #include <algorithm>
 #include <cmath>
+
+epiFont_FontMatrix::epiFont_FontMatrix() = default;
+epiFont_FontMatrix::~epiFont_FontMatrix() = default;
+
+bool epiFont_FontMatrix::needsSystemFont(const epiText& text) const
+{
+    // An atlas without a code range (a description not read yet) is taken to hold 32 to 127.
+    int first = m_lastCode > 0 ? m_firstCode : 32;
+    int last = m_lastCode > 0 ? m_lastCode : 127;
+    for (unsigned char c : text.view())
+        if (c < first || c > last)
+            return true;
+    return false;
+}
+
+epiFont_FontSystem& epiFont_FontMatrix::fallback()
+{
+    if (!m_fallback) {
+        m_fallback = std::make_shared<epiFont_FontSystem>();
+        m_fallback->setPixelFont(m_systemFamily, m_systemPixels, m_systemBold);
+    }
+    return *m_fallback;
+}
 
 bool epiFont_FontMatrix::load(epiResources& resources, epiCode code)
 {
@@ -26,6 +50,14 @@ void epiFont_FontMatrix::readDescription(const epiText& xml)
     m_glyphs = {};
     epiXmlChunk root;
     root.parse(xml);
+    epiXmlChunk system = root.child("epi").child("content").child("systemfont");
+    if (!system.isEmpty()) {
+        if (!system.child("name").text().isEmpty())
+            m_systemFamily = system.child("name").text().substring(0, 99);
+        m_systemPixels = std::clamp(system.child("size").text().toInt(), 4, 200);
+        m_systemBold = system.child("bold").text().toInt() != 0;
+        m_fallback.reset();
+    }
     epiXmlChunk table = root.child("epi").child("content").child("gliphsdisplacements");
     if (table.isEmpty())
         return;
@@ -68,6 +100,8 @@ int epiFont_FontMatrix::variantAt(float penX) const
 
 int epiFont_FontMatrix::measure(const epiText& text)
 {
+    if (needsSystemFont(text))
+        return fallback().measure(text);
     double width = 1;
     for (unsigned char c : text.view())
         width += m_glyphs[c].advance + m_spacing + 0.5;
@@ -78,6 +112,8 @@ int epiFont_FontMatrix::measure(const epiText& text)
 void epiFont_FontMatrix::drawToBitmap(epiBitmap& bitmap, int flags, const epiRect& rect, const epiRect& clip,
                                       const epiText& text, uint32_t colour)
 {
+    if (needsSystemFont(text))
+        return fallback().drawToBitmap(bitmap, flags, rect, clip, text, colour);
     float penX = static_cast<float>(rect.left);
     if (flags & kCentred)
         penX = static_cast<float>(rect.left + rect.width() / 2 - measure(text) / 2);

@@ -3,12 +3,23 @@
 #include "ui/epiFont.h"
 
 #include <array>
+#include <memory>
+
+class epiFont_FontSystem;
 
 // A glyph atlas with sub-pixel positioned variants of each glyph, described by
 // "fontmatrix_<code>.xml" and drawn from "fontmatrix_<code>.png" (the red component is coverage).
+//
+// The atlas holds the codes from firstCode to lastCode (32 to 127). A text with any byte outside
+// them (accented letters, other scripts: UTF-8 sequences) is drawn and measured whole with the
+// system font the atlas was made from, at the same pixel size, so no letter is lost; Pango
+// picks fallback fonts and lays out right-to-left scripts.
 class epiFont_FontMatrix : public epiFont
 {
 public:
+    epiFont_FontMatrix();
+    ~epiFont_FontMatrix() override;
+
     static constexpr int kMaxVariants = 16;
 
     struct Variant
@@ -40,6 +51,8 @@ public:
     int firstCode() const { return m_firstCode; }
     int lastCode() const { return m_lastCode; }
     void setSpacing(int pixels) { m_spacing = pixels; }
+    // True when the atlas cannot draw every byte of the text.
+    bool needsSystemFont(const epiText& text) const;
 
 private:
     std::array<Glyph, 256> m_glyphs{};
@@ -49,4 +62,10 @@ private:
     int m_cellHeight = 0;
     int m_spacing = 0;
     epiBitmap m_atlas;
+    // From the description's systemfont element: the font the atlas was rendered from.
+    epiText m_systemFamily = "Arial";
+    int m_systemPixels = 12;
+    bool m_systemBold = false;
+    std::shared_ptr<epiFont_FontSystem> m_fallback; // copies share it: same description
+    epiFont_FontSystem& fallback();
 };

@@ -86,6 +86,16 @@ void epiFont_FontSystem::makeDescription()
     pango_font_description_set_style(m_description, m_italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
 }
 
+void epiFont_FontSystem::setPixelFont(const epiText& family, int pixels, bool bold)
+{
+    m_family = family;
+    m_bold = bold;
+    m_italic = false;
+    m_size = std::max(1, pixels * 72 / static_cast<int>(kDotsPerInch));
+    makeDescription();
+    pango_font_description_set_absolute_size(m_description, std::clamp(pixels, 1, 1000) * PANGO_SCALE);
+}
+
 bool epiFont_FontSystem::load(epiResources& resources, epiCode code)
 {
     epiText name = "fontsystem_";
@@ -117,6 +127,9 @@ void epiFont_FontSystem::drawToBitmap(epiBitmap& bitmap, int flags, const epiRec
     std::string utf8 = drawable(text);
     pango_layout_set_text(layout, utf8.data(), static_cast<int>(utf8.size()));
     pango_layout_set_width(layout, rect.width() * PANGO_SCALE);
+    // The toolkit's alignment holds for every script: Pango would mirror it for a right-to-left
+    // paragraph, so the base direction is not taken from the text (bidi reordering still is).
+    pango_layout_set_auto_dir(layout, FALSE);
     pango_layout_set_alignment(layout, (flags & kCentred) ? PANGO_ALIGN_CENTER
                                        : (flags & kRight) ? PANGO_ALIGN_RIGHT
                                                           : PANGO_ALIGN_LEFT);

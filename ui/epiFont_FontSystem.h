@@ -14,6 +14,8 @@ public:
     bool load(epiResources& resources, epiCode code) override;
     // Reads the description alone.
     void readDescription(const epiText& xml);
+    // A font of that family whose size is given in pixels rather than points.
+    void setPixelFont(const epiText& family, int pixels, bool bold);
     void drawToBitmap(epiBitmap& bitmap, int flags, const epiRect& rect, const epiRect& clip,
                       const epiText& text, uint32_t colour) override;
     int measure(const epiText& text) override;

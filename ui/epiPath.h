@@ -2,6 +2,8 @@
 
 #include "ui/epiText.h"
 
+class epiApplication;
+
 // A path in the toolkit's internal form: "/" separates the parts, an absolute path begins with
 // "/". On Linux that is also the file system's own form; the drive-letter mapping of fromNative
 // and toNative (C:\dir\file <-> /Volumes/C/dir/file) is kept for paths written by other systems.
@@ -36,4 +38,11 @@ public:
     // 'sApp' programs, 'sRot' system, 'uAps'/'uPrf' application data, 'uDes' desktop,
     // 'uDoc'/'uHom' documents (the configuration folder here); other codes leave the path as is.
     void setSpecialFolder(epiCode code, bool create);
+
+    // The window system's open and save dialogs, owned by the foreground window of `application`
+    // (the running window application when none is given); the path becomes the chosen file.
+    // False, the path unchanged, when the user cancels, when there is no window system, or for a
+    // name longer than 4096 bytes.
+    bool chooseOpenFile(epiApplication* application = nullptr);
+    bool chooseSaveFile(epiApplication* application = nullptr);
 };

@@ -143,8 +143,14 @@ bool epiResources::findDocument(epiCode folderCode, epiCode code, epiText& fileN
 
 bool epiResources::layoutSize(epiCode code, epiRect& size)
 {
-    epiText fileName, document;
-    if (!findDocument(kLayouts, code, fileName) || !readResourceText(fileName, kLayouts, document))
+    epiText fileName;
+    return findDocument(kLayouts, code, fileName) && layoutFileSize(fileName, size);
+}
+
+bool epiResources::layoutFileSize(const epiText& fileName, epiRect& size)
+{
+    epiText document;
+    if (fileName.isEmpty() || !readResourceText(fileName, kLayouts, document))
         return false;
     epiXmlChunk root;
     root.parse(document);

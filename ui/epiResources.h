@@ -25,8 +25,8 @@ public:
     epiResources();
     ~epiResources() override;
 
-    bool init();
-    void shutdown();
+    bool init() override;
+    void shutdown() override;
 
     // Tries, first success wins: the linked-in pack; then, with base = alternateName or name,
     // base.frs, base.prs, name.app/Contents/Resources/base.{frs,prs}, ../Resources/base.{frs,prs}
@@ -49,6 +49,8 @@ public:
     bool findDocument(epiCode folderCode, epiCode code, epiText& fileName);
     // The content/size of the layout document named `code`, as (0, 0, width, height).
     bool layoutSize(epiCode code, epiRect& size);
+    // The same for the layout document of that file name.
+    bool layoutFileSize(const epiText& fileName, epiRect& size);
 
     // A shared bitmap from the cache, loaded on first request (with its "_alpha" companion when
     // there is one); null when it cannot be read or decoded.

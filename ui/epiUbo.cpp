@@ -2,6 +2,7 @@
 
 #include "ui/epiApplication.h"
 #include "ui/epiUiBehaviour.h"
+#include "ui/epiWindowManager.h"
 
 #include <algorithm>
 
@@ -47,6 +48,8 @@ bool epiUbo::removeChild(epiUbo* child)
         m_children[i]->m_index = static_cast<int>(i);
     if (m_capturedChild == child)
         m_capturedChild = nullptr;
+    if (m_hitChild == child)
+        m_hitChild = nullptr;
     std::erase(m_keyTargets, child);
     child->m_parent = nullptr;
     return true;
@@ -201,6 +204,7 @@ void epiUbo::close()
 
 void epiUbo::shutdown()
 {
+    epiUiTimered::shutdown();
     close();
     while (!m_children.empty())
         m_children.back()->shutdown();
@@ -452,6 +456,12 @@ bool epiUbo::receiveCommand(epiCode, intptr_t, intptr_t)
     return false;
 }
 
+void epiUbo::quitApplication()
+{
+    if (application() && application()->windowManager())
+        application()->windowManager()->quit();
+}
+
 bool epiUbo::handleCommand(epiCode code)
 {
     if (code == epiFourCC("clos")) {
@@ -463,6 +473,32 @@ bool epiUbo::handleCommand(epiCode code)
         return true;
     }
     return false;
+}
+
+void epiUbo::fireAction()
+{
+    if (!m_behaviour || !m_behaviour->toggleOrSelect())
+        hit();
+}
+
+void epiUbo::hit()
+{
+    notify(epiFourCC("iHit"));
+    if (m_parent)
+        m_parent->childHit(m_index);
+}
+
+void epiUbo::childHit(int index)
+{
+    epiUbo* child = childAt(index);
+    if (child && child->code() != 0) {
+        epiUbo* outer = m_hitChild;
+        m_hitChild = child;
+        handleCommand(child->code());
+        m_hitChild = outer;
+    }
+    if (m_parent)
+        hit();
 }
 
 // ----- notifications and services -----

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/epiApplicationObject.h"
+#include "ui/epiUiTimered.h"
 #include "ui/epiRect.h"
 #include "ui/epiText.h"
 #include "ui/epiXmlChunk.h"
@@ -19,7 +19,7 @@ class epiUiBehaviour;
 // are made counted first). shutdown() takes the object out of its parent and releases that
 // reference; destroying a parent shuts its remaining children down. Objects on the stack or
 // embedded in others stay not counted and are never destroyed by release().
-class epiUbo : public epiApplicationObject
+class epiUbo : public epiUiTimered
 {
 public:
     epiUbo();
@@ -60,11 +60,11 @@ public:
     epiPoint fromAncestor(epiPoint point, const epiUbo* ancestor) const;
 
     // Life.
-    virtual bool init();
+    bool init() override;
     virtual void create();
     virtual void show();
     virtual void close();
-    virtual void shutdown();
+    void shutdown() override;
     bool isFirstShow() const { return m_firstShow; }
 
     // Attributes.
@@ -90,6 +90,20 @@ public:
     virtual void drawSelf(epiBitmap& target, epiPoint origin, const epiRect& rect);
     virtual void invalidate(const epiRect& rect);
     void invalidate() { invalidate(m_bounds); }
+    // For drawing: the bounds, and the part `rect` of them, where they lie in a target in which
+    // this object's (0, 0) is at `origin`.
+    epiRect boundsAt(epiPoint origin) const
+    {
+        epiRect box = m_bounds;
+        box.offset(origin.x, origin.y);
+        return box;
+    }
+    epiRect clipAt(epiPoint origin, const epiRect& rect) const
+    {
+        epiRect clip = rect.intersection(m_bounds);
+        clip.offset(origin.x, origin.y);
+        return clip;
+    }
     // The part of a root object that needs drawing since the last takeDirty().
     epiRect takeDirty();
 
@@ -108,8 +122,25 @@ public:
     virtual void keyUp(int key);
     void pushKeyTarget(epiUbo* target);
     void popKeyTarget(epiUbo* target);
-    virtual bool receiveCommand(epiCode code, intptr_t value, intptr_t extra);
+    bool receiveCommand(epiCode code, intptr_t value, intptr_t extra) override;
     virtual bool handleCommand(epiCode code);
+
+    // The command path of a click: fireAction() lets the behaviour act (toggle, select) and hits
+    // the object when it did nothing; hit() notifies 'iHit' and hands this object's index to the
+    // parent's childHit(), which runs handleCommand() with the child's code (anonymous children,
+    // code 0, pass nothing) and then hits the parent in turn, up to the root.
+    void fireAction();
+    void hit();
+    virtual void childHit(int index);
+    // The child whose hit is being handled, during handleCommand() from childHit().
+    epiUbo* hitChild() const { return m_hitChild; }
+
+    // Widget state shared by the families (plain objects keep none): enabled, and a value
+    // (frame, position, level, on/off of a row) read and set by code.
+    virtual void setEnabled(bool) {}
+    virtual bool isEnabled() const { return true; }
+    virtual void setValue(int32_t) {}
+    virtual int32_t value() const { return 0; }
 
     // Notifications: observers with a code filter (0 = every code).
     void addObserver(epiApplicationObject* observer, epiCode filter = 0);
@@ -136,7 +167,8 @@ protected:
     virtual epiUiBehaviour* createBehaviour() { return nullptr; }
     // Called by setFrame after the frame changed.
     virtual void frameChanged() {}
-    virtual void quitApplication() {}
+    // The generic command 'quit': the window manager ends its loop.
+    virtual void quitApplication();
 
 private:
     struct ObserverLink
@@ -169,6 +201,7 @@ private:
     bool m_exhm = false;
     bool m_firstShow = true;
     epiUbo* m_capturedChild = nullptr;
+    epiUbo* m_hitChild = nullptr;
     std::vector<epiUbo*> m_keyTargets;
     epiRect m_dirty;
     epiResources* m_resources = nullptr;

@@ -46,6 +46,13 @@ epiPoint readPair(const epiXmlChunk& element)
     return {epiClampCoordinate(value.field(0, ',').toInt()), epiClampCoordinate(value.field(1, ',').toInt())};
 }
 
+// An item named "____" is anonymous: code 0, so its hits pass no command up.
+epiCode codeOfName(const epiText& name)
+{
+    epiCode code = name.toCode();
+    return code == epiFourCC("____") ? 0 : code;
+}
+
 } // namespace
 
 void epiUbo::readGeometry(const epiXmlChunk& element)
@@ -95,7 +102,7 @@ void epiUbo::buildChildren(const epiXmlChunk& element)
     epiXmlChunkEnumerator items(element.child("itemslist"), "item");
     epiXmlChunk item;
     while (items.next(item)) {
-        epiCode code = item.child("name").text().toCode();
+        epiCode code = codeOfName(item.child("name").text());
         epiCode kind = item.child("kind").text().toCode();
         epiUbo* child = createChild(kind, code);
         if (!child)
@@ -156,7 +163,7 @@ bool epiUbo::loadChildLayout(const epiText& fileName)
 bool epiUbo::loadLayout(const epiText& fileName)
 {
     return withLayoutContent(resources(), fileName, [this](const epiXmlChunk& content) {
-        setCode(content.child("name").text().toCode());
+        setCode(codeOfName(content.child("name").text()));
         buildFromLayout(content);
     });
 }

@@ -2,6 +2,7 @@
 
 #include "ui/epiBitmap.h"
 #include "ui/epiResources.h"
+#include "ui/epiUiBehaviour.h"
 
 epiUiBitmapImage::~epiUiBitmapImage()
 {
@@ -9,7 +10,7 @@ epiUiBitmapImage::~epiUiBitmapImage()
         setFace(slot, nullptr);
 }
 
-bool epiUiBitmapImage::acceptsParent(epiCode type) const
+bool epiUiBitmapImage::isWidgetParent(epiCode type)
 {
     switch (type) {
     case epiFourCC("iWin"):
@@ -22,6 +23,11 @@ bool epiUiBitmapImage::acceptsParent(epiCode type) const
     default:
         return false;
     }
+}
+
+bool epiUiBitmapImage::acceptsParent(epiCode type) const
+{
+    return isWidgetParent(type);
 }
 
 int epiUiBitmapImage::faceSlot(epiCode code)
@@ -38,7 +44,7 @@ int epiUiBitmapImage::faceSlot(epiCode code)
     case epiFourCC("irDi"):
         return 4;
     default:
-        return -1;
+        return code < static_cast<epiCode>(kFaces) ? static_cast<int>(code) : -1;
     }
 }
 
@@ -56,6 +62,9 @@ void epiUiBitmapImage::setFace(int slot, epiBitmap* bitmap)
 
 bool epiUiBitmapImage::setFaceFromName(epiCode code, const epiText& imageName)
 {
+    // Slot numbers are for 'Face'; only the face codes name images.
+    if (code < static_cast<epiCode>(kFaces))
+        return false;
     int slot = faceSlot(code);
     if (slot < 0)
         return false;
@@ -68,8 +77,85 @@ bool epiUiBitmapImage::setFaceFromName(epiCode code, const epiText& imageName)
 
 void epiUiBitmapImage::setAttributeText(epiCode code, const epiText& value)
 {
+    if (code == epiFourCC("Face")) {
+        // A face code ("irOn") or a slot number ("2").
+        int slot = faceSlot(value.toCode());
+        selectFace(slot >= 0 ? slot : faceSlot(static_cast<epiCode>(value.toInt())));
+        return;
+    }
     if (!setFaceFromName(code, value))
         epiUbo::setAttributeText(code, value);
+}
+
+void epiUiBitmapImage::setAttribute(epiCode code, int32_t value)
+{
+    if (code == epiFourCC("Face"))
+        selectFace(faceSlot(static_cast<epiCode>(value)));
+    epiUbo::setAttribute(code, value);
+}
+
+bool epiUiBitmapImage::receiveCommand(epiCode code, intptr_t value, intptr_t extra)
+{
+    switch (code) {
+    case epiFourCC("ArOf"): {
+        auto* bitmap = reinterpret_cast<epiBitmap*>(extra);
+        if (value == 1 && bitmap) {
+            epiRect old = frame();
+            epiPoint centre = old.referencePoint(8);
+            setFrame(epiRect::fromSize(centre.x - bitmap->width() / 2, centre.y - bitmap->height() / 2,
+                                       bitmap->width(), bitmap->height()));
+            if (parent())
+                parent()->invalidate(old);
+        }
+        setFace(0, bitmap);
+        return true;
+    }
+    case epiFourCC("Face"):
+        selectFace(faceSlot(static_cast<epiCode>(value)));
+        return true;
+    case epiFourCC("autS"):
+        autoSize();
+        return true;
+    default:
+        return epiUbo::receiveCommand(code, value, extra);
+    }
+}
+
+void epiUiBitmapImage::selectFace(int slot)
+{
+    m_selectedFace = slot >= 0 && slot < kFaces ? slot : -1;
+    invalidate();
+}
+
+void epiUiBitmapImage::autoSize()
+{
+    if (epiBitmap* image = face(0)) {
+        epiRect sized = frame();
+        sized.setSize(image->width(), image->height());
+        setFrame(sized);
+    }
+}
+
+void epiUiBitmapImage::setEnabled(bool enabled)
+{
+    m_enabled = enabled;
+    if (behaviour())
+        behaviour()->setActive(enabled);
+    invalidate();
+}
+
+void epiUiBitmapImage::drawImagePart(epiBitmap& target, const epiBitmap& image, const epiRect& source,
+                                     const epiRect& destination, const epiRect& clip)
+{
+    if (source.width() == destination.width() && source.height() == destination.height()) {
+        epiPoint at(destination.left, destination.top);
+        if (image.hasAlpha())
+            target.blendFrom(image, source, at, clip);
+        else
+            target.copyFrom(image, source, at, clip);
+    } else {
+        target.drawScaled(image, source, destination, clip);
+    }
 }
 
 void epiUiBitmapImage::drawSelf(epiBitmap& target, epiPoint origin, const epiRect& rect)
@@ -77,9 +163,7 @@ void epiUiBitmapImage::drawSelf(epiBitmap& target, epiPoint origin, const epiRec
     epiBitmap* image = face(currentFace());
     if (!image)
         return;
-    epiRect destination = bounds();
-    destination.offset(origin.x, origin.y);
-    epiRect clip = rect;
-    clip.offset(origin.x, origin.y);
+    epiRect destination = boundsAt(origin);
+    epiRect clip = clipAt(origin, rect);
     target.drawImage(*image, destination, clip);
 }

@@ -48,11 +48,16 @@ void epiUiBitmapText::setText(const epiText& text)
 void epiUiBitmapText::drawSelf(epiBitmap& target, epiPoint origin, const epiRect& rect)
 {
     epiResources* set = resources();
-    if (!set || text().isEmpty())
+    const epiText& shown = drawnText();
+    if (!set || shown.isEmpty())
         return;
-    epiRect box = bounds();
-    box.offset(origin.x, origin.y);
-    epiRect clip = rect.intersection(bounds());
-    clip.offset(origin.x, origin.y);
-    set->fonts().draw(target, m_font, m_alignment, box, clip, text(), m_colour);
+    epiRect box = boundsAt(origin);
+    epiRect clip = clipAt(origin, rect);
+    set->fonts().draw(target, m_font, m_alignment, box, clip, shown, m_colour);
+}
+
+bool epiUiBitmapText::mouseDown(const epiPoint&)
+{
+    hit();
+    return true;
 }

@@ -21,9 +21,14 @@ public:
     bool clickable() const { return m_clickable; }
 
     void drawSelf(epiBitmap& target, epiPoint origin, const epiRect& rect) override;
+    // A mouse down on the text hits it.
+    bool mouseDown(const epiPoint& point) override;
 
     // "r,g,b" as an opaque 0xAARRGGBB colour; components are clamped to 0..255.
     static uint32_t parseColour(const epiText& value);
+
+protected:
+    virtual const epiText& drawnText() const { return text(); }
 
 private:
     epiCode m_font = 0;

@@ -16,13 +16,28 @@ bool epiUiContainer::acceptsParent(epiCode type) const
     }
 }
 
-void epiUiContainer::setAttributeText(epiCode code, const epiText& value)
+bool epiUiChildLayout::set(epiUbo& container, epiCode code, const epiText& fileName)
 {
     if (code != epiFourCC("chil"))
-        return epiUbo::setAttributeText(code, value);
-    m_childLayout = value;
-    if (!isFirstShow())
-        loadChildLayout(m_childLayout);
+        return false;
+    m_fileName = fileName;
+    if (!container.isFirstShow())
+        build(container);
+    return true;
+}
+
+bool epiUiChildLayout::get(epiCode code, epiText& value) const
+{
+    if (code != epiFourCC("chil"))
+        return false;
+    value.assign(m_fileName);
+    return true;
+}
+
+void epiUiContainer::setAttributeText(epiCode code, const epiText& value)
+{
+    if (!m_childLayout.set(*this, code, value))
+        epiUbo::setAttributeText(code, value);
 }
 
 void epiUiContainer::setAttribute(epiCode code, int32_t value)
@@ -34,15 +49,19 @@ void epiUiContainer::setAttribute(epiCode code, int32_t value)
 
 bool epiUiContainer::getAttribute(epiCode code, epiText& value) const
 {
-    if (code == epiFourCC("chil")) {
-        value.assign(m_childLayout);
-        return true;
-    }
-    return epiUbo::getAttribute(code, value);
+    return m_childLayout.get(code, value) || epiUbo::getAttribute(code, value);
 }
 
 void epiUiContainer::create()
 {
     epiUbo::create();
-    loadChildLayout(m_childLayout);
+    m_childLayout.build(*this);
+}
+
+void epiUiContainer::setValue(int32_t value)
+{
+    if (value == m_value)
+        return;
+    m_value = value;
+    invalidate();
 }

@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         root.mouseUp({10, 10});
         while (root.childCount() > 0)
             root.childAt(0)->shutdown();
-        application.destroyReleased();
+        application.purgeReleased();
     }
     epiNativeResources::remove(30001);
     return 0;

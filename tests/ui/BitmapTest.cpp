@@ -109,3 +109,16 @@ TEST(Bitmap, PngRoundTripAndRefusals)
     EXPECT_FALSE(kept.decodePng(huge.data(), huge.size()));
     EXPECT_FALSE(kept.create(-1, 5));
 }
+
+TEST(Bitmap, PngWithoutAlphaChannelDecodesOpaque)
+{
+    epiBitmap face;
+    ASSERT_TRUE(face.loadPng(std::string(ZUMELI_SOURCE_DIR) + "/tests/ui/fixtures/gallery/images/face_off.png"));
+    EXPECT_FALSE(face.hasAlpha()); // drawn by copying
+    EXPECT_EQ(face.pixel(0, 0), 0xFF3060C0u);
+    epiBitmap target(70, 30);
+    target.fill(target.bounds(), 0xFF000000);
+    target.drawImage(face, {3, 3, 67, 27}, target.bounds());
+    EXPECT_EQ(target.pixel(3, 3), 0xFF3060C0u);
+    EXPECT_EQ(target.pixel(2, 3), 0xFF000000u);
+}

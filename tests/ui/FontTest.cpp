@@ -60,7 +60,7 @@ TEST(MatrixFont, MeasureAddsHalfAPixelPerCharacter)
     EXPECT_EQ(font.measure(""), 1);
     EXPECT_EQ(font.measure("A"), 4);     // 1 + 3.0
     EXPECT_EQ(font.measure("AB"), 5);    // 1 + 3.0 + 1.6 = 5.6
-    EXPECT_EQ(font.measure("A\xE9"), 4); // outside the atlas: only the half pixel, 4.5
+    EXPECT_GT(font.measure("A\xE9"), 4); // outside the atlas: the system font measures it whole
     EXPECT_EQ(font.variantCount(), 4);
     EXPECT_EQ(font.cellHeight(), 15);
 }
@@ -248,4 +248,42 @@ TEST(MatrixFont, ExtremeNumbersInTheDescriptionStayInRange)
     font.drawToBitmap(target, epiFont::kCentred, target.bounds(), target.bounds(), "AAAA",
                       epiArgb(255, 1, 1, 1));
     EXPECT_EQ(target.pixel(0, 0), 0u);
+}
+
+// Bytes the atlas does not hold go to the system font: every script must leave ink, and the
+// width must follow the text rather than the atlas's empty glyphs.
+TEST(MatrixFont, TextOutsideTheAtlasIsDrawnWithTheSystemFont)
+{
+    epiFont_FontMatrix font;
+    std::vector<uint8_t> xml = readFileBytes(generatedFile("fonts/fontmatrix_AN12.xml"));
+    font.readDescription(epiText(reinterpret_cast<const char*>(xml.data()), xml.size()));
+    epiBitmap atlas;
+    ASSERT_TRUE(atlas.loadPng(generatedFile("fonts/fontmatrix_AN12.png")));
+    font.setAtlas(atlas);
+    EXPECT_FALSE(font.needsSystemFont("Channel 10.00"));
+
+    struct Case
+    {
+        const char* name;
+        const char* text;
+    };
+    const Case cases[] = {{"Latin", "Gr\xC3\xBC\xC3\x9F" "e \xC3\xB1"},
+                          {"Chinese", "\xE4\xBD\xA0\xE5\xA5\xBD"},
+                          {"Arabic", "\xD9\x85\xD8\xB1\xD8\xAD\xD8\xA8\xD8\xA7"},
+                          {"Hebrew", "\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_TRUE(font.needsSystemFont(c.text));
+        epiBitmap bitmap(120, 24);
+        bitmap.fill(bitmap.bounds(), 0xFFFFFFFF);
+        font.drawToBitmap(bitmap, 0, {4, 2, 120, 24}, bitmap.bounds(), c.text, 0xFF000000);
+        int inked = 0;
+        for (int y = 0; y < bitmap.height(); ++y)
+            for (int x = 0; x < bitmap.width(); ++x)
+                inked += (bitmap.pixel(x, y) & 0xFF) < 128;
+        EXPECT_GT(inked, 10);
+        int width = font.measure(c.text);
+        EXPECT_GT(width, 8);
+        EXPECT_LT(width, 100);
+    }
 }

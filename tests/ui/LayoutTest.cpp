@@ -176,7 +176,7 @@ TEST_F(Layouts, ShutdownReleasesTheTree)
     m_root.findChild(epiFourCC("pane"))->shutdown();
     EXPECT_EQ(m_root.childCount(), before - 1);
     EXPECT_EQ(m_root.findChild(epiFourCC("pane")), nullptr);
-    m_application.destroyReleased();
+    m_application.purgeReleased();
 }
 
 TEST(LayoutNumbers, ExtremeValuesAreKeptInRange)

@@ -111,7 +111,7 @@ TEST(Object, ApplicationObjectsAreDestroyedLater)
     object->makeCounted();
     object->release();
     EXPECT_EQ(destroyed, 0); // it may still be inside its own handler
-    application.destroyReleased();
+    application.purgeReleased();
     EXPECT_EQ(destroyed, 1);
 
     auto* orphan = new Owned(destroyed);
