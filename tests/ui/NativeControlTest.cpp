@@ -2,6 +2,7 @@
 
 #include "ui/epiUiSystemButton.h"
 #include "ui/epiUiSystemScroll.h"
+#include "ui/epiUiScrollHelper.h"
 #include "ui/epiUiSystemText.h"
 #include "ui/epiWindowManager.h"
 #include "ui/null/epiNullWindowSystem.h"
@@ -213,6 +214,29 @@ TEST_F(NativeControls, FileDialogsSetThePathFromTheChoice)
     EXPECT_EQ(path, "/home/someone/Music/talk.wav");
     // No window application running and none given: no dialog.
     EXPECT_FALSE(path.chooseOpenFile());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(NativeControls, AScrollingListFollowsANativeScrollBar)
+{
+    epiUiScrollHelper list;
+    list.setApplication(&application);
+    ASSERT_TRUE(list.setUp(window, epiFourCC("rows"), 0, epiFourCC("slid"), false));
+    EXPECT_EQ(control<epiUiSystemScroll>("slid")->arrowStep(), 20);
+    list.setItemCount(6); // 120 pixels of rows in 50
+    EXPECT_TRUE(record("slid").enabled);
+    EXPECT_EQ(control<epiUiSystemScroll>("slid")->maximum(), 70);
+    // The user drags the bar: the control reports its new position.
+    control("slid")->controlEvent(handle("slid"), epiControlEvent::ValueChanged, 40);
+    EXPECT_EQ(list.scroll().y, 40);
+    EXPECT_EQ(list.content()->frame().top, -40);
+    EXPECT_EQ(takeLog(), Log{"natv:slid"});
+    list.setItemCount(2);
+    EXPECT_FALSE(record("slid").enabled);
+    list.setApplication(nullptr);
 }
 
 } // namespace
