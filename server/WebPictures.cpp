@@ -1,0 +1,55 @@
+#include "server/WebApi.h"
+
+#include "server/WebHelpers.h"
+#include "server/Log.h"
+#include "server/Sessions.h"
+#include "server/Store.h"
+
+namespace Zumeli {
+
+WebApi::Reply WebApi::saveImage(const FormData& form, int64_t nowMs)
+{
+    Session* session = this->session(form, nowMs);
+    if (!session)
+        return xml(XmlReply::fail("INVALID SESSION"));
+    long type = form.number("imagetype", -1);
+    long param = form.number("paramid", -1);
+    std::string hex = form.value("data").str();
+    if (hex.size() > 2 * m_config.maxImageBytes)
+        return xml(XmlReply::fail("IMAGE TOO LARGE"), 413);
+    std::vector<uint8_t> bytes;
+    if (hex.empty() || !decodeHex(hex, bytes))
+        return xml(XmlReply::fail("BAD IMAGE DATA"));
+    bool allowed = false;
+    if (type == 2) {
+        allowed = param == session->userId && !session->guest;
+    } else if (type == 0 || type == 1 || type == 3) {
+        // Channel pictures: the administration, or any registered member of a free channel.
+        auto channel = m_store.channel(int(param));
+        allowed = channel && !session->guest
+            && (channel->adminId == 0 ? session->channel == channel->number : isAdminOrCoadmin(channel->number, session->userId));
+    } else if (type == 4) {
+        allowed = session->channel == param; // the photo shared with the channel one is in
+    }
+    if (!allowed)
+        return xml(XmlReply::fail("NOT ALLOWED"), 403);
+    int version = m_store.saveImage(int(type), int(param), bytes);
+    if (!version)
+        return xml(XmlReply::fail("SERVER ERROR"), 500);
+    Log::info("image type %ld id %ld saved by user %d (%zu bytes, version %d)", type, param, session->userId,
+              bytes.size(), version);
+    return xml(XmlReply::ok().number("postimageresult", 1).number("version", version));
+}
+
+WebApi::Reply WebApi::loadImage(const FormData& form, int64_t nowMs)
+{
+    if (!session(form, nowMs))
+        return xml(XmlReply().text("loadimage", "INVALID SESSION"), 403);
+    auto bytes = m_store.loadImage(int(form.number("imagetype", -1)), int(form.number("paramid", -1)));
+    if (!bytes)
+        return xml(XmlReply().text("loadimage", "NOT FOUND"), 404);
+    std::string_view body(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+    return { 200, httpResponse(200, "image/jpeg", body) };
+}
+
+} // namespace Zumeli
