@@ -48,6 +48,12 @@ bool Database::exec(const char* sql)
 
 int64_t Database::lastInsertId() const { return m_db ? sqlite3_last_insert_rowid(m_db) : 0; }
 int Database::changes() const { return m_db ? sqlite3_changes(m_db) : 0; }
+void Database::setBusyTimeout(int ms)
+{
+    if (m_db)
+        sqlite3_busy_timeout(m_db, ms);
+}
+
 const char* Database::lastError() const { return m_db ? sqlite3_errmsg(m_db) : "not open"; }
 
 Statement::Statement(Database& db, const char* sql)

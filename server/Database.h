@@ -29,6 +29,7 @@ public:
     int64_t lastInsertId() const;
     int changes() const;
     const char* lastError() const;
+    void setBusyTimeout(int ms);
     sqlite3* handle() const { return m_db; }
 
 private:
@@ -64,11 +65,14 @@ private:
     bool m_failed = false;
 };
 
-// Begins a transaction and rolls it back unless commit() was called.
+// Begins a transaction and rolls it back unless commit() was called. A transaction that could
+// not begin (another writer held the lock past the busy time-out) must not be written in: the
+// statements would run one by one outside it. Callers check begun() first.
 class Transaction {
 public:
     explicit Transaction(Database& db);
     ~Transaction();
+    bool begun() const { return m_open; }
     bool commit();
 
 private:

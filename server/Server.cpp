@@ -40,14 +40,18 @@ struct Server::WebConnection {
     uint64_t id = 0;
     int fd = -1;
     std::string peer;
+    uint32_t address = 0;
+    bool refusing = false; // the table was full: the request is read only to be refused
     HttpRequest request;
+    bool limitChecked = false;
     State state = Reading;
     std::string reply;
     size_t sent = 0;
     int status = 0;
     int64_t openedMs = 0;
+    int64_t lastProgressMs = 0;
     int64_t lingerUntilMs = 0;
-    size_t reservedBodyBytes = 0;
+    size_t bodyBytes = 0; // counted in the server's budget
 
     explicit WebConnection(size_t maxBody)
         : request(maxBody)
@@ -220,10 +224,15 @@ void Server::acceptWeb(int64_t nowMs)
         int fd = accept4(m_webListener, reinterpret_cast<sockaddr*>(&address), &size, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0)
             return;
-        if (m_web.size() >= m_config.maxWebConnections) {
-            Log::warn("web %s refused: %zu connections open", peerName(address).c_str(), m_web.size());
-            std::string busy = WebApi::refusal(503).bytes;
-            [[maybe_unused]] ssize_t ignored = ::send(fd, busy.data(), busy.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        uint32_t source = address.sin_addr.s_addr;
+        const char* refusal = nullptr;
+        auto perAddress = m_webPerAddress.find(source);
+        if (perAddress != m_webPerAddress.end() && perAddress->second >= m_config.maxConnectionsPerAddress)
+            refusal = "too many connections from its address";
+        else if (m_web.size() - m_refusing >= m_config.maxWebConnections && !makeRoomForWeb(nowMs))
+            refusal = "the connection table is full";
+        if (refusal && m_refusing >= m_config.maxRefusing) {
+            Log::warn("web %s dropped: %s", peerName(address).c_str(), refusal);
             ::close(fd);
             continue;
         }
@@ -231,7 +240,18 @@ void Server::acceptWeb(int64_t nowMs)
         connection->id = m_nextWebId++;
         connection->fd = fd;
         connection->peer = peerName(address);
+        connection->address = source;
         connection->openedMs = nowMs;
+        connection->lastProgressMs = nowMs;
+        if (refusal) {
+            // Read the request before answering, or closing with unread bytes would reset the
+            // connection and destroy the 503 on its way.
+            connection->refusing = true;
+            ++m_refusing;
+            Log::warn("web %s refused: %s", connection->peer.c_str(), refusal);
+        } else {
+            ++m_webPerAddress[source];
+        }
         epoll_event event {};
         event.events = EPOLLIN;
         event.data.u64 = tag(Web, connection->id);
@@ -239,6 +259,24 @@ void Server::acceptWeb(int64_t nowMs)
         Log::debug("web %s connected", connection->peer.c_str());
         m_web.emplace(connection->id, std::move(connection));
     }
+}
+
+// A full table gives up its oldest request still being read, when that one has had time enough
+// to arrive: slow senders cannot keep out a client that sends its request at once.
+bool Server::makeRoomForWeb(int64_t nowMs)
+{
+    WebConnection* oldest = nullptr;
+    for (auto& [id, connection] : m_web)
+        if (!connection->refusing && connection->state == WebConnection::Reading
+            && (!oldest || connection->openedMs < oldest->openedMs))
+            oldest = connection.get();
+    if (!oldest || nowMs - oldest->openedMs < m_config.slowRequestMs)
+        return false;
+    Log::info("web %s dropped to make room: its request is still incomplete", oldest->peer.c_str());
+    std::string reply = WebApi::refusal(408).bytes;
+    [[maybe_unused]] ssize_t ignored = ::send(oldest->fd, reply.data(), reply.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    closeWeb(*oldest);
+    return true;
 }
 
 void Server::readWeb(WebConnection& connection, int64_t nowMs)
@@ -258,36 +296,53 @@ void Server::readWeb(WebConnection& connection, int64_t nowMs)
         }
         if (connection.state == WebConnection::Lingering)
             continue; // the reply is out; what the peer still sends is dropped
+        connection.lastProgressMs = nowMs;
         HttpRequest::State state = connection.request.feed(buffer, size_t(got));
-        bool overBudget = false;
-        if (state == HttpRequest::Incomplete && connection.request.headComplete() && connection.reservedBodyBytes == 0) {
-            size_t length = connection.request.contentLength();
-            overBudget = m_bodyBytes + length > m_config.bodyBudgetBytes;
-            if (!overBudget) {
-                connection.reservedBodyBytes = length;
-                m_bodyBytes += length;
+        if (connection.refusing) {
+            if (state != HttpRequest::Incomplete || connection.request.headComplete())
+                return answer(connection, WebApi::refusal(503), nowMs);
+            continue;
+        }
+        if (state == HttpRequest::Failed) {
+            WebApi::Reply reply = WebApi::refusal(connection.request.errorStatus());
+            Log::info("web %s refused %d %s", connection.peer.c_str(), reply.status, connection.request.errorReason());
+            return answer(connection, std::move(reply), nowMs);
+        }
+        if (connection.request.headComplete() && !connection.limitChecked) {
+            connection.limitChecked = true;
+            if (connection.request.contentLength() > m_api->bodyLimit(connection.request.path())) {
+                Log::info("web %s refused 413: %zu bytes for /%s", connection.peer.c_str(),
+                          connection.request.contentLength(), connection.request.path().c_str());
+                return answer(connection, WebApi::refusal(413), nowMs);
             }
         }
-        if (state == HttpRequest::Incomplete && !overBudget)
-            continue;
-        WebApi::Reply reply;
-        if (overBudget) {
-            reply = WebApi::refusal(503);
+        // The budget counts bytes that arrived, not lengths that were declared.
+        size_t body = connection.request.body().size();
+        m_bodyBytes += body - connection.bodyBytes;
+        connection.bodyBytes = body;
+        if (state == HttpRequest::Incomplete && m_bodyBytes > m_config.bodyBudgetBytes) {
             Log::warn("web %s refused 503: request bodies in flight over budget", connection.peer.c_str());
-        } else if (state == HttpRequest::Failed) {
-            reply = WebApi::refusal(connection.request.errorStatus());
-            Log::info("web %s refused %d %s", connection.peer.c_str(), reply.status, connection.request.errorReason());
-        } else {
-            reply = m_api->handle(connection.request, nowMs);
-            Log::info("web %s %s /%s %d %zu bytes", connection.peer.c_str(), connection.request.method().c_str(),
-                      connection.request.path().c_str(), reply.status, reply.bytes.size());
+            return answer(connection, WebApi::refusal(503), nowMs);
         }
-        connection.reply = std::move(reply.bytes);
-        connection.status = reply.status;
-        connection.state = WebConnection::Writing;
-        writeWeb(connection, nowMs);
-        return;
+        if (state == HttpRequest::Incomplete)
+            continue;
+        WebApi::Reply reply = m_api->handle(connection.request, nowMs, connection.address);
+        Log::info("web %s %s /%s %d %zu bytes", connection.peer.c_str(), connection.request.method().c_str(),
+                  connection.request.path().c_str(), reply.status, reply.bytes.size());
+        return answer(connection, std::move(reply), nowMs);
     }
+}
+
+void Server::answer(WebConnection& connection, WebApi::Reply reply, int64_t nowMs)
+{
+    // The request is done with: its bytes leave the budget.
+    m_bodyBytes -= connection.bodyBytes;
+    connection.bodyBytes = 0;
+    connection.request = HttpRequest(0);
+    connection.reply = std::move(reply.bytes);
+    connection.status = reply.status;
+    connection.state = WebConnection::Writing;
+    writeWeb(connection, nowMs);
 }
 
 void Server::writeWeb(WebConnection& connection, int64_t nowMs)
@@ -320,7 +375,14 @@ void Server::writeWeb(WebConnection& connection, int64_t nowMs)
 
 void Server::closeWeb(WebConnection& connection)
 {
-    m_bodyBytes -= connection.reservedBodyBytes;
+    m_bodyBytes -= connection.bodyBytes;
+    if (connection.refusing) {
+        --m_refusing;
+    } else {
+        auto perAddress = m_webPerAddress.find(connection.address);
+        if (perAddress != m_webPerAddress.end() && --perAddress->second == 0)
+            m_webPerAddress.erase(perAddress);
+    }
     ::close(connection.fd);
     m_web.erase(connection.id);
 }
@@ -333,14 +395,17 @@ void Server::acceptVoice(int64_t nowMs)
         int fd = accept4(m_voiceListener, reinterpret_cast<sockaddr*>(&address), &size, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0)
             return;
-        if (m_relay->connectionCount() >= m_config.maxVoiceConnections) {
+        // A full table gives up its oldest connection that has not said Hello: a real client
+        // says it at once, so a flood of silent connections cannot keep it out.
+        if (m_relay->connectionsFrom(address.sin_addr.s_addr) >= m_config.maxConnectionsPerAddress
+            || (m_relay->connectionCount() >= m_config.maxVoiceConnections && !m_relay->dropOldestWithoutHello())) {
             Log::warn("voice %s refused: %zu connections open", peerName(address).c_str(), m_relay->connectionCount());
             ::close(fd);
             continue;
         }
         int yes = 1;
         setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
-        VoiceConnection* connection = m_relay->open(fd, peerName(address), nowMs);
+        VoiceConnection* connection = m_relay->open(fd, peerName(address), nowMs, address.sin_addr.s_addr);
         epoll_event event {};
         event.events = EPOLLIN;
         event.data.u64 = tag(Voice, connection->id);
@@ -373,8 +438,15 @@ void Server::timers(int64_t nowMs)
     m_relay->tick(nowMs);
     std::vector<WebConnection*> expired;
     for (auto& [id, connection] : m_web) {
-        if (connection->state == WebConnection::Lingering ? nowMs >= connection->lingerUntilMs
-                                                          : nowMs - connection->openedMs > m_config.webRequestTimeoutMs)
+        bool late = false;
+        if (connection->state == WebConnection::Lingering)
+            late = nowMs >= connection->lingerUntilMs;
+        else if (connection->refusing)
+            late = nowMs - connection->openedMs > m_config.webLingerMs;
+        else
+            late = nowMs - connection->openedMs > m_config.webRequestTimeoutMs
+                || (connection->state == WebConnection::Reading && nowMs - connection->lastProgressMs > m_config.webBodyIdleMs);
+        if (late)
             expired.push_back(connection.get());
     }
     for (WebConnection* connection : expired) {
@@ -390,11 +462,9 @@ void Server::timers(int64_t nowMs)
     }
     if (nowMs - m_lastSessionSweepMs >= 1000) {
         m_lastSessionSweepMs = nowMs;
-        std::vector<std::string> ended = m_sessions.expire(nowMs);
+        std::vector<std::string> ended = m_api->expireSessions(nowMs);
         if (!ended.empty())
             Log::info("%zu sessions expired", ended.size());
-        for (const std::string& id : ended)
-            m_relay->sessionEnded(id);
     }
 }
 

@@ -23,9 +23,15 @@ struct ServerConfig {
     int defaultCodec = 9;
     int64_t sessionTimeoutMs = 15 * 60 * 1000;
     int64_t webRequestTimeoutMs = 10000; // to read a whole request
+    int64_t webBodyIdleMs = 2000;        // a request whose bytes stop arriving this long is dropped
+    int64_t slowRequestMs = 500;         // a request still unread after this may give up its place
     int64_t webLingerMs = 1000;          // after the reply, to let the peer read it before closing
     size_t maxWebConnections = 512;
     size_t maxVoiceConnections = 5000;
+    // Of each table, what one source address may hold; connections beyond it are refused.
+    size_t maxConnectionsPerAddress = 64;
+    // Refusals answered while the table is full (they read the request, answer 503 and close).
+    size_t maxRefusing = 64;
     size_t maxBodyBytes = HttpRequest::DefaultMaxBodyBytes;
     // All request bodies being read at one time; a request that would pass it is refused (503),
     // so many large uploads at once cannot exhaust memory.
@@ -61,6 +67,8 @@ private:
     static uint64_t tag(Tag kind, uint64_t id) { return uint64_t(kind) << 56 | id; }
     int listenOn(int port, int& boundPort);
     void acceptWeb(int64_t nowMs);
+    bool makeRoomForWeb(int64_t nowMs);
+    void answer(WebConnection& connection, WebApi::Reply reply, int64_t nowMs);
     void acceptVoice(int64_t nowMs);
     void readWeb(WebConnection& connection, int64_t nowMs);
     void writeWeb(WebConnection& connection, int64_t nowMs);
@@ -85,7 +93,9 @@ private:
     uint64_t m_nextWebId = 1;
     std::unordered_map<uint64_t, std::unique_ptr<WebConnection>> m_web;
     int64_t m_lastSessionSweepMs = 0;
-    size_t m_bodyBytes = 0; // reserved by the requests being read
+    size_t m_bodyBytes = 0; // received by the requests being read
+    size_t m_refusing = 0;  // connections only waiting for their request to be refused
+    std::unordered_map<uint32_t, size_t> m_webPerAddress;
 };
 
 // Milliseconds of the monotonic clock.

@@ -66,6 +66,7 @@ CREATE TABLE IF NOT EXISTS images (
   PRIMARY KEY (type, param));
 CREATE TABLE IF NOT EXISTS subscriptions (
   user_id INTEGER NOT NULL, channel INTEGER NOT NULL, PRIMARY KEY (user_id, channel));
+CREATE TABLE IF NOT EXISTS id_counters (name TEXT PRIMARY KEY, value INTEGER NOT NULL);
 CREATE TABLE IF NOT EXISTS reports (
   id INTEGER PRIMARY KEY, kind TEXT NOT NULL, user_id INTEGER NOT NULL, text TEXT NOT NULL, created INTEGER NOT NULL);
 )";
@@ -107,15 +108,63 @@ bool Store::open(const std::string& path)
     return m_db.open(path) && createSchema();
 }
 
-bool Store::createSchema() { return m_db.exec(Schema); }
+// User ids are never given twice: the highest id ever handed out is kept apart from the users
+// table, so a deleted user's id (a guest's above all) is not given to the next account, which
+// would inherit what still names that id. The first value covers every id the tables mention.
+bool Store::createSchema()
+{
+    return m_db.exec(Schema)
+        && m_db.exec("INSERT OR IGNORE INTO id_counters (name, value) SELECT 'users', max("
+                     "(SELECT coalesce(max(id), 0) FROM users), (SELECT coalesce(max(sender), 0) FROM messages), "
+                     "(SELECT coalesce(max(user_id), 0) FROM channel_lists), "
+                     "(SELECT coalesce(max(user_id), 0) FROM subscriptions), "
+                     "(SELECT coalesce(max(admin_id), 0) FROM channels));");
+}
 
-void Store::removeGuests()
+int Store::insertUser(const char* columns, const char* values, const std::function<void(Statement&)>& bind)
 {
     Transaction transaction(m_db);
-    m_db.exec("DELETE FROM messages WHERE recipient IN (SELECT id FROM users WHERE guest = 1);"
-              "DELETE FROM service_messages WHERE recipient IN (SELECT id FROM users WHERE guest = 1);"
-              "DELETE FROM users WHERE guest = 1;");
-    transaction.commit();
+    if (!transaction.begun())
+        return 0;
+    Statement next(m_db, "UPDATE id_counters SET value = value + 1 WHERE name = 'users' RETURNING value");
+    if (!next.step())
+        return 0;
+    int64_t id = next.integer(0);
+    next.reset();
+    Statement insert(m_db, (std::string("INSERT INTO users (id, ") + columns + ") VALUES (?, " + values + ")").c_str());
+    insert.bind(1, id);
+    bind(insert);
+    if (!insert.run() || !transaction.commit())
+        return 0;
+    return int(id);
+}
+
+// What belongs to a guest goes with it; the messages it sent stay, under its id, which no one
+// else will ever have.
+const char* const GuestRemoval = "DELETE FROM messages WHERE recipient IN (%1);"
+                                 "DELETE FROM service_buttons WHERE message_id IN "
+                                 "(SELECT id FROM service_messages WHERE recipient IN (%1));"
+                                 "DELETE FROM service_messages WHERE recipient IN (%1);"
+                                 "DELETE FROM channel_lists WHERE user_id IN (%1);"
+                                 "DELETE FROM subscriptions WHERE user_id IN (%1);"
+                                 "DELETE FROM images WHERE type = 2 AND param IN (%1);"
+                                 "UPDATE channels SET admin_id = 0 WHERE admin_id IN (%1);"
+                                 "DELETE FROM users WHERE id IN (%1);";
+
+bool Store::removeGuestsWhere(const std::string& selection)
+{
+    std::string sql = GuestRemoval;
+    for (size_t at; (at = sql.find("%1")) != std::string::npos;)
+        sql.replace(at, 2, selection);
+    Transaction transaction(m_db);
+    return transaction.begun() && m_db.exec(sql.c_str()) && transaction.commit();
+}
+
+bool Store::removeGuests() { return removeGuestsWhere("SELECT id FROM users WHERE guest = 1"); }
+
+bool Store::removeGuest(int userId)
+{
+    return removeGuestsWhere("SELECT id FROM users WHERE guest = 1 AND id = " + std::to_string(userId));
 }
 
 std::optional<UserRecord> Store::userById(int id)
@@ -146,19 +195,17 @@ bool Store::mailTaken(const std::string& mail)
 int Store::createUser(const std::string& name, const std::string& password, const std::string& mail,
                       const std::string& language)
 {
-    Statement insert(m_db, "INSERT INTO users (name, password, mail, language, created) VALUES (?, ?, ?, ?, ?)");
     std::string hash = hashPassword(password);
     if (hash.empty())
         return 0;
-    insert.bind(1, name).bind(2, hash).bind(3, mail).bind(4, language).bind(5, now());
-    return insert.run() ? int(m_db.lastInsertId()) : 0;
+    return insertUser("name, password, mail, language, created", "?, ?, ?, ?, ?", [&](Statement& insert) {
+        insert.bind(2, name).bind(3, hash).bind(4, mail).bind(5, language).bind(6, now());
+    });
 }
 
 int Store::createGuest()
 {
-    Statement insert(m_db, "INSERT INTO users (guest, created) VALUES (1, ?)");
-    insert.bind(1, now());
-    return insert.run() ? int(m_db.lastInsertId()) : 0;
+    return insertUser("guest, created", "1, ?", [&](Statement& insert) { insert.bind(2, now()); });
 }
 
 bool Store::setPassword(int userId, const std::string& password)

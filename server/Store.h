@@ -5,6 +5,7 @@
 #include "server/Database.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -65,8 +66,10 @@ public:
     bool open(const std::string& path);
     Database& database() { return m_db; }
 
-    // Guests live only as long as their sessions; a restart ends those, so their rows go.
-    void removeGuests();
+    // Guests live only as long as their sessions; a restart ends those, so their rows go, with
+    // their lists, subscriptions, mailboxes and picture (messages they sent stay).
+    bool removeGuests();
+    bool removeGuest(int userId);
 
     std::optional<UserRecord> userById(int id);
     std::optional<UserRecord> userByName(const std::string& name); // letter case ignored
@@ -109,6 +112,8 @@ public:
 
 private:
     bool createSchema();
+    int insertUser(const char* columns, const char* values, const std::function<void(Statement&)>& bind);
+    bool removeGuestsWhere(const std::string& selection);
     bool bumpChannel(int number);
 
     Database m_db;

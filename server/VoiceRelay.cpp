@@ -38,10 +38,12 @@ VoiceRelay::~VoiceRelay()
             ::close(connection->fd);
 }
 
-VoiceConnection* VoiceRelay::open(int fd, const std::string& peer, int64_t nowMs)
+VoiceConnection* VoiceRelay::open(int fd, const std::string& peer, int64_t nowMs, uint32_t address)
 {
     auto connection = std::make_unique<VoiceConnection>(m_limits.maxQueuedPackets);
     connection->id = m_nextId++;
+    connection->address = address;
+    ++m_perAddress[address];
     connection->fd = fd;
     connection->peer = peer;
     connection->openedMs = nowMs;
@@ -50,6 +52,24 @@ VoiceConnection* VoiceRelay::open(int fd, const std::string& peer, int64_t nowMs
     m_connections.emplace(raw->id, std::move(connection));
     Log::info("voice %s #%llu connected", peer.c_str(), (unsigned long long)raw->id);
     return raw;
+}
+
+size_t VoiceRelay::connectionsFrom(uint32_t address) const
+{
+    auto it = m_perAddress.find(address);
+    return it == m_perAddress.end() ? 0 : it->second;
+}
+
+bool VoiceRelay::dropOldestWithoutHello()
+{
+    VoiceConnection* oldest = nullptr;
+    for (auto& [id, connection] : m_connections)
+        if (!connection->helloDone && (!oldest || connection->openedMs < oldest->openedMs))
+            oldest = connection.get();
+    if (!oldest)
+        return false;
+    close(*oldest, "dropped to make room: no Hello yet");
+    return true;
 }
 
 VoiceConnection* VoiceRelay::find(uint64_t id)
@@ -321,6 +341,9 @@ void VoiceRelay::close(VoiceConnection& connection, const char* reason)
     if (connection.helloDone)
         leaveChannel(connection);
     connection.closed = true;
+    auto perAddress = m_perAddress.find(connection.address);
+    if (perAddress != m_perAddress.end() && --perAddress->second == 0)
+        m_perAddress.erase(perAddress);
     if (connection.fd >= 0) {
         ::close(connection.fd);
         connection.fd = -1;

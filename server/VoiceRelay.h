@@ -18,7 +18,7 @@ class Store;
 
 struct VoiceRelayLimits {
     int64_t floorTimeoutMs = 6000;  // a talker silent this long loses the floor
-    int64_t helloTimeoutMs = 10000; // a connection must say Hello within this time
+    int64_t helloTimeoutMs = 2000;  // a connection must say Hello within this time
     int64_t stuckTimeoutMs = 20000; // a listener whose queue does not drain this long is closed
     size_t maxQueuedPackets = 512;  // about 10 s of GSM audio per listener
     int maxBadChecksums = 64;       // in a row; then the stream is garbage and is closed
@@ -29,6 +29,7 @@ struct VoiceConnection {
     uint64_t id = 0;
     int fd = -1;
     std::string peer;
+    uint32_t address = 0; // the peer's IPv4 address, network order
     bool helloDone = false;
     std::string sessionId;
     int userId = 0;
@@ -69,7 +70,10 @@ public:
 
     void setWriteWatcher(WriteWatcher watcher) { m_watch = std::move(watcher); }
 
-    VoiceConnection* open(int fd, const std::string& peer, int64_t nowMs);
+    VoiceConnection* open(int fd, const std::string& peer, int64_t nowMs, uint32_t address = 0);
+    size_t connectionsFrom(uint32_t address) const;
+    // Closes the oldest connection that has not said Hello, to make room; false when none.
+    bool dropOldestWithoutHello();
     VoiceConnection* find(uint64_t id);
     // Bytes read from the connection; it may be closed as a result.
     void receive(VoiceConnection& connection, const uint8_t* bytes, size_t count, int64_t nowMs);
@@ -127,6 +131,7 @@ private:
     uint64_t m_nextId = 1;
     std::unordered_map<uint64_t, std::unique_ptr<VoiceConnection>> m_connections;
     std::map<int, Channel> m_channels;
+    std::unordered_map<uint32_t, size_t> m_perAddress;
     std::vector<VoiceConnection*> m_dirty;
     std::vector<std::unique_ptr<VoiceConnection>> m_closed;
     Counters m_counters;

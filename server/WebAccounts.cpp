@@ -49,21 +49,35 @@ bool WebApi::validDigest(const std::string& digest)
 }
 WebApi::Reply WebApi::login(const FormData& form, int64_t nowMs)
 {
-    if (m_sessions.size() >= m_config.maxSessions) {
-        Log::warn("login refused: %zu sessions", m_sessions.size());
+    if (!m_loginsPerAddress.take(m_source, nowMs)) {
+        Log::warn("login refused: too many from one address");
+        return xml(XmlReply::fail("TOO MANY ATTEMPTS"));
+    }
+    bool guest = form.value("an").equals("1");
+    // Guests have a share of the sessions of their own, so registered users always find room.
+    if (m_sessions.size() >= m_config.maxSessions || (guest && m_sessions.guestCount() >= guestLimit())) {
+        Log::warn("login refused: %zu sessions, %zu of them guests", m_sessions.size(), m_sessions.guestCount());
         return xml(XmlReply::fail("TOO MANY USERS").number("tmu", 1));
     }
     std::optional<UserRecord> user;
-    if (form.value("an").equals("1")) {
+    if (guest) {
         int id = m_store.createGuest();
         if (id)
             user = m_store.userById(id);
         if (!user)
             return xml(XmlReply::fail("SERVER ERROR"), 500);
     } else {
-        user = m_store.userByName(form.value("us").str());
-        if (!user || !passwordMatches(form.value("pw").str(), user->password))
+        std::string name = form.value("us").str();
+        uint64_t account = textKey(name.data(), name.size());
+        // After a few wrong passwords an account, and an address, get one try a minute.
+        if (!m_failuresPerAccount.available(account, nowMs) || !m_failuresPerAddress.available(m_source, nowMs))
+            return xml(XmlReply::fail("TOO MANY ATTEMPTS"));
+        user = m_store.userByName(name);
+        if (!user || !passwordMatches(form.value("pw").str(), user->password)) {
+            m_failuresPerAccount.take(account, nowMs);
+            m_failuresPerAddress.take(m_source, nowMs);
             return xml(XmlReply::fail("WRONG USER OR PASSWORD"));
+        }
     }
     Session& session = m_sessions.create(user->id, user->guest, nowMs);
     int channel = user->lastChannel >= Store::FirstChannel && user->lastChannel <= Store::LastChannel ? user->lastChannel : 1000;
@@ -115,11 +129,8 @@ WebApi::Reply WebApi::logout(const FormData& form, int64_t nowMs)
     Session* session = this->session(form, nowMs);
     if (!session)
         return xml(XmlReply::fail("INVALID SESSION"));
-    std::string id = session->id;
     Log::info("logout user %d", session->userId);
-    m_sessions.remove(id);
-    if (m_relay)
-        m_relay->sessionEnded(id);
+    endSession(session->id);
     return xml(XmlReply::ok());
 }
 

@@ -1,11 +1,15 @@
 #include "server/WebApi.h"
 
 #include "server/WebHelpers.h"
-#include "data/People.h"
+#include "data/XmlChunk.h"
+#include "server/TextRules.h"
 #include "server/Log.h"
 #include "server/Sessions.h"
 #include "server/Store.h"
 #include "server/VoiceRelay.h"
+
+#include <climits>
+#include <unordered_set>
 
 namespace Zumeli {
 
@@ -31,7 +35,7 @@ WebApi::Reply WebApi::getAdmin(const FormData& form, int64_t nowMs)
     // Only the administration sees who is listed.
     bool insider = isAdminOrCoadmin(channel->number, session->userId);
     XmlReply document;
-    document.text(AdministrationDocument::TitleElement, d.title.str())
+    document.text("Canal Titulo", d.title.str())
         .text("DescriptionDesktop", d.descriptionDesktop.str())
         .text("Description", d.description.str())
         .text("Web", d.web.str())
@@ -69,6 +73,73 @@ WebApi::Reply WebApi::getAdmin(const FormData& form, int64_t nowMs)
     return xml(reply);
 }
 
+namespace {
+
+// What one administration document may hold.
+constexpr size_t MaxIdsPerList = 1000;
+constexpr size_t MaxTextBytes = 4000;
+
+// Reads a list of ids in one pass, without duplicates; false when it holds too many.
+bool readIds(const XmlChunk& admin, const char* name, std::vector<int>& ids)
+{
+    ids.clear();
+    std::unordered_set<int> seen;
+    XmlChunkEnumerator entries(admin.child(name), "id");
+    XmlChunk entry;
+    size_t count = 0;
+    while (entries.next(entry)) {
+        if (++count > MaxIdsPerList)
+            return false;
+        long id = 0;
+        // A client may send "id,name" as it reads it; only the id counts.
+        std::string text = entry.rawText().field(0, ',').str();
+        size_t first = text.find_first_not_of(" \t\r\n"), last = text.find_last_not_of(" \t\r\n");
+        if (first != std::string::npos && parseLong(std::string_view(text).substr(first, last - first + 1), id) && id > 0
+            && id <= INT32_MAX
+            && seen.insert(int(id)).second)
+            ids.push_back(int(id));
+    }
+    return true;
+}
+
+void readText(const XmlChunk& admin, const char* name, Text& out)
+{
+    Text value;
+    if (admin.readText(name, value))
+        out = Text(cutUtf8(cleanText(value.str()), MaxTextBytes));
+}
+
+// The document an administrator sends, over the stored one: texts and numbers that are absent
+// stay as they were, lists are replaced. Linear in the size of the document.
+bool readAdministration(const Text& data, AdministrationDocument& d)
+{
+    XmlChunk admin = XmlChunk(data).child("administration");
+    // The title element's name holds a space; a tag's name ends at its first space, so it is
+    // found as "Canal". The older spelling without the space is read too.
+    readText(admin, "Canal", d.title);
+    readText(admin, "CanalTitulo", d.title);
+    readText(admin, "Description", d.description);
+    readText(admin, "DescriptionDesktop", d.descriptionDesktop);
+    readText(admin, "Web", d.web);
+    readText(admin, "details", d.details);
+    admin.readBool("AccessWithAdminPermission", d.accessWithAdminPermission);
+    admin.readBool("AccessWithAdminPresent", d.accessWithAdminPresent);
+    admin.readBool("ChannelNameAndAdminAreReserverd", d.nameAndAdminReserved);
+    admin.readBool("BellEnableCoadmins", d.bellEnableCoadmins);
+    admin.readBool("BellEnableAll", d.bellEnableAll);
+    admin.readBool("BellEnableBreak", d.bellEnableBreak);
+    admin.readBool("HideNumberOnPlates", d.hideNumberOnPlates);
+    admin.readInt("ChannelAccessMode", d.accessMode);
+    admin.readInt("cy", d.cy);
+    admin.readInt("lang", d.lang);
+    admin.readInt("type", d.type);
+    admin.readInt("limit", d.limit);
+    return readIds(admin, "listenOnly", d.listenOnly) && readIds(admin, "coadmin", d.coadmins)
+        && readIds(admin, "restricted", d.restricted) && readIds(admin, "excluded", d.excluded);
+}
+
+} // namespace
+
 WebApi::Reply WebApi::saveAdmin(const FormData& form, int64_t nowMs)
 {
     Session* session = this->session(form, nowMs);
@@ -79,27 +150,14 @@ WebApi::Reply WebApi::saveAdmin(const FormData& form, int64_t nowMs)
         return xml(XmlReply::fail("NOT ADMINISTRATOR"), 403);
     AdministrationDocument stored = m_store.adminDocument(channel->number);
     AdministrationDocument d = stored;
-    People people;
-    d.fromXml(Text("<document>").append(form.value("data")).append("</document>"), people);
-    // What the administration does not decide here stays as it was.
-    d.administrated = stored.administrated;
-    d.userCredits = stored.userCredits;
+    if (!readAdministration(form.value("data"), d))
+        return xml(XmlReply::fail("TOO MANY IDS"));
     if (session->userId != channel->adminId)
         d.coadmins = stored.coadmins; // co-administrators do not appoint each other
     if (d.accessMode < 0 || d.accessMode > 5)
         d.accessMode = 0;
     if (d.limit < 0)
         d.limit = 0;
-    for (auto* ids : { &d.coadmins, &d.restricted, &d.listenOnly, &d.excluded }) {
-        std::vector<int> clean;
-        for (int id : *ids)
-            if (id > 0 && !contains(clean, id) && clean.size() < 1000)
-                clean.push_back(id);
-        *ids = clean;
-    }
-    for (Text* text : { &d.title, &d.description, &d.descriptionDesktop, &d.web, &d.details })
-        if (text->length() > 4000)
-            text->truncate(4000);
     if (!m_store.saveAdminDocument(channel->number, d))
         return xml(XmlReply::fail("SERVER ERROR"), 500);
     Log::info("administration of channel %d saved by user %d", channel->number, session->userId);

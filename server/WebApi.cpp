@@ -5,6 +5,9 @@
 #include "server/HttpRequest.h"
 #include "server/Sessions.h"
 #include "server/Store.h"
+#include "server/VoiceRelay.h"
+
+#include <algorithm>
 
 namespace Zumeli {
 
@@ -13,7 +16,42 @@ WebApi::WebApi(Store& store, Sessions& sessions, VoiceRelay* relay, WebApiConfig
     , m_sessions(sessions)
     , m_relay(relay)
     , m_config(std::move(config))
+    , m_loginsPerAddress(m_config.loginsPerAddressPerMinute, m_config.loginsPerAddressPerMinute)
+    , m_failuresPerAccount(m_config.failedLoginsBeforeWait, 1)
+    , m_failuresPerAddress(m_config.failedLoginsBeforeWait * 4, 4)
 {
+}
+
+size_t WebApi::guestLimit() const
+{
+    return std::max<size_t>(1, size_t(double(m_config.maxSessions) * m_config.guestShare));
+}
+
+void WebApi::endSession(const std::string& id)
+{
+    Session* session = m_sessions.peek(id);
+    if (!session)
+        return;
+    int userId = session->userId;
+    bool guest = session->guest;
+    m_sessions.remove(id);
+    if (m_relay)
+        m_relay->sessionEnded(id);
+    if (guest)
+        m_store.removeGuest(userId);
+}
+
+std::vector<std::string> WebApi::expireSessions(int64_t nowMs)
+{
+    std::vector<std::string> ended = m_sessions.expired(nowMs);
+    // Guests idle for a minute make room before their share runs out.
+    if (m_sessions.guestCount() * 5 >= guestLimit() * 4) {
+        std::vector<std::string> idle = m_sessions.idleGuests(nowMs, m_config.idleGuestMs);
+        ended.insert(ended.end(), idle.begin(), idle.end());
+    }
+    for (const std::string& id : ended)
+        endSession(id);
+    return ended;
 }
 
 WebApi::Reply WebApi::xml(const XmlReply& body, int status)
@@ -23,48 +61,83 @@ WebApi::Reply WebApi::xml(const XmlReply& body, int status)
 
 WebApi::Reply WebApi::refusal(int status)
 {
-    return xml(XmlReply::fail(status == 413 ? "REQUEST TOO LARGE" : status == 408 ? "TIMEOUT" : "BAD REQUEST"), status);
+    const char* error = status == 413 ? "REQUEST TOO LARGE"
+        : status == 408                 ? "TIMEOUT"
+        : status == 503                 ? "SERVER BUSY"
+                                        : "BAD REQUEST";
+    return xml(XmlReply::fail(error), status);
 }
 
-WebApi::Reply WebApi::handle(const HttpRequest& request, int64_t nowMs)
+struct Call {
+    const char* path;
+    WebApi::Handler handler;
+    size_t maxBody; // the whole form body; a longer request is refused before it is read
+};
+
+namespace {
+
+constexpr size_t Small = 1024;
+
+} // namespace
+
+const Call* WebApi::findCall(const std::string& requestPath) const
 {
-    static const std::pair<const char*, Handler> calls[] = {
-        { "login.php", &WebApi::login },
-        { "Register/Register.php", &WebApi::registerUser },
-        { "joinChannel.php", &WebApi::joinChannel },
-        { "KeepAlive.php", &WebApi::keepAlive },
-        { "Logout.php", &WebApi::logout },
-        { "getUsersList.php", &WebApi::usersList },
-        { "LoadUsersDetails.php", &WebApi::usersDetails },
-        { "TMS_Send.php", &WebApi::sendMessage },
-        { "TMS_Get.php", &WebApi::getMessages },
-        { "XML_Send.php", &WebApi::xmlSend },
-        { "XML_Get.php", &WebApi::xmlGet },
-        { "SaveImage.php", &WebApi::saveImage },
-        { "LoadImage.php", &WebApi::loadImage },
-        { "SaveUserDetails.php", &WebApi::saveUserDetails },
-        { "GetAdmin.php", &WebApi::getAdmin },
-        { "SaveAdmin.php", &WebApi::saveAdmin },
-        { "AdminChannel.php", &WebApi::adminChannel },
-        { "SearchChannel.php", &WebApi::searchChannel },
-        { "ChangePassword.php", &WebApi::changePassword },
-        { "GetUserChannelStatus.php", &WebApi::userChannelStatus },
+    // Every call with the largest body a well-behaved client sends it (texts escaped for the form
+    // take up to nine bytes per character).
+    static const Call Calls[] = {
+        { "login.php", &WebApi::login, 4096 },
+        { "Register/Register.php", &WebApi::registerUser, 4096 },
+        { "joinChannel.php", &WebApi::joinChannel, Small },
+        { "KeepAlive.php", &WebApi::keepAlive, Small },
+        { "Logout.php", &WebApi::logout, Small },
+        { "getUsersList.php", &WebApi::usersList, Small },
+        { "LoadUsersDetails.php", &WebApi::usersDetails, 8 * 1024 },
+        { "TMS_Send.php", &WebApi::sendMessage, 48 * 1024 },
+        { "TMS_Get.php", &WebApi::getMessages, Small },
+        { "XML_Send.php", &WebApi::xmlSend, 200 * 1024 },
+        { "XML_Get.php", &WebApi::xmlGet, Small },
+        { "SaveImage.php", &WebApi::saveImage, 0 }, // from the configured picture size
+        { "LoadImage.php", &WebApi::loadImage, Small },
+        { "SaveUserDetails.php", &WebApi::saveUserDetails, 4096 },
+        { "GetAdmin.php", &WebApi::getAdmin, Small },
+        { "SaveAdmin.php", &WebApi::saveAdmin, 320 * 1024 },
+        { "AdminChannel.php", &WebApi::adminChannel, Small },
+        { "SearchChannel.php", &WebApi::searchChannel, Small },
+        { "ChangePassword.php", &WebApi::changePassword, Small },
+        { "GetUserChannelStatus.php", &WebApi::userChannelStatus, Small },
     };
-    std::string path = request.path();
-    if (!m_config.pathPrefix.empty() && path.compare(0, m_config.pathPrefix.size(), m_config.pathPrefix) == 0)
-        path.erase(0, m_config.pathPrefix.size());
-    if (path.compare(0, 2, "7/") != 0)
+    std::string_view path = requestPath;
+    if (!m_config.pathPrefix.empty() && path.substr(0, m_config.pathPrefix.size()) == m_config.pathPrefix)
+        path.remove_prefix(m_config.pathPrefix.size());
+    if (path.substr(0, 2) != "7/")
+        return nullptr;
+    path.remove_prefix(2);
+    for (const Call& call : Calls)
+        if (path == call.path)
+            return &call;
+    return nullptr;
+}
+
+size_t WebApi::bodyLimit(const std::string& path) const
+{
+    const Call* call = findCall(path);
+    if (!call)
+        return Small; // refused anyway; no reason to read a large body first
+    return call->handler == &WebApi::saveImage ? 2 * m_config.maxImageBytes + 4096 : call->maxBody;
+}
+
+WebApi::Reply WebApi::handle(const HttpRequest& request, int64_t nowMs, uint32_t source)
+{
+    m_source = source;
+    const Call* call = findCall(request.path());
+    if (!call)
         return xml(XmlReply::fail("UNKNOWN CALL"), 404);
-    path.erase(0, 2);
-    for (const auto& [name, handler] : calls) {
-        if (path == name) {
-            if (request.method() != "POST")
-                return xml(XmlReply::fail("POST ONLY"), 405);
-            FormData form(request.body());
-            return (this->*handler)(form, nowMs);
-        }
-    }
-    return xml(XmlReply::fail("UNKNOWN CALL"), 404);
+    if (request.method() != "POST")
+        return xml(XmlReply::fail("POST ONLY"), 405);
+    if (request.body().size() > bodyLimit(request.path()))
+        return refusal(413);
+    FormData form(request.body());
+    return (this->*call->handler)(form, nowMs);
 }
 
 Session* WebApi::session(const FormData& form, int64_t nowMs)

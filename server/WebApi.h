@@ -2,13 +2,16 @@
 
 #include "data/AdministrationDocument.h"
 #include "server/FormData.h"
+#include "server/RateLimit.h"
 #include "server/WebReply.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace Zumeli {
 
+struct Call;
 class HttpRequest;
 class Sessions;
 class Store;
@@ -22,6 +25,10 @@ struct WebApiConfig {
     std::string pathPrefix;               // before "7/", e.g. "zumeli/"
     std::string localizationPath;         // table served as "localizationDatabase"; empty: none
     size_t maxSessions = 10000;
+    double guestShare = 0.5;               // of maxSessions; the rest is kept for registered users
+    int64_t idleGuestMs = 60 * 1000;       // guests idle this long go when their share is nearly used
+    int loginsPerAddressPerMinute = 64;    // with a burst of as many
+    int failedLoginsBeforeWait = 5;        // per account and per address; then one try a minute
     size_t maxImageBytes = 4 * 1024 * 1024;
     size_t maxMessageBytes = 4000;
     size_t maxRecipients = 200;
@@ -40,7 +47,10 @@ public:
 
     WebApi(Store& store, Sessions& sessions, VoiceRelay* relay, WebApiConfig config);
 
-    Reply handle(const HttpRequest& request, int64_t nowMs);
+    // source: the peer's IPv4 address (network order), for the limits kept per address.
+    Reply handle(const HttpRequest& request, int64_t nowMs, uint32_t source = 0);
+    // The largest body the call of this path accepts; known as soon as the request's head is read.
+    size_t bodyLimit(const std::string& path) const;
     // The reply to a request that could not be read.
     static Reply refusal(int status);
 
@@ -60,8 +70,16 @@ public:
     // "*VERSIONTIMESTAMP" item; empty without a table.
     std::string localizationVersion();
 
-private:
+    // Ends the sessions idle too long (and, when the guests' share is nearly used, guests idle
+    // for a minute), with their voice connections and the rows of ended guests. The ids ended.
+    std::vector<std::string> expireSessions(int64_t nowMs);
+    // Ends one session: its voice connections close and a guest's rows go.
+    void endSession(const std::string& id);
+
     using Handler = Reply (WebApi::*)(const FormData&, int64_t);
+
+private:
+    const Call* findCall(const std::string& path) const;
 
     Reply login(const FormData& form, int64_t nowMs);
     Reply registerUser(const FormData& form, int64_t nowMs);
@@ -93,12 +111,18 @@ private:
 
     static Reply xml(const XmlReply& body, int status = 200);
 
+    size_t guestLimit() const;
+
     Store& m_store;
     Sessions& m_sessions;
     VoiceRelay* m_relay;
     WebApiConfig m_config;
     std::string m_localizationVersion;
     int64_t m_localizationStamp = -1; // modification time of the table last read
+    uint32_t m_source = 0;             // address of the request being handled
+    RateLimit m_loginsPerAddress;
+    RateLimit m_failuresPerAccount;
+    RateLimit m_failuresPerAddress;
 };
 
 } // namespace Zumeli

@@ -3,11 +3,13 @@
 #include "server/WebHelpers.h"
 #include "data/XmlChunk.h"
 #include "server/Log.h"
+#include "server/TextRules.h"
 #include "server/Sessions.h"
 #include "server/Store.h"
 #include "server/VoiceRelay.h"
 
 #include <ctime>
+#include <unordered_set>
 
 namespace Zumeli {
 
@@ -30,19 +32,27 @@ WebApi::Reply WebApi::sendMessage(const FormData& form, int64_t nowMs)
     XmlChunk message = XmlChunk(data).child("message");
     if (message.isEmpty())
         return xml(XmlReply::fail("BAD MESSAGE"));
-    std::string text = chunkText(message, "text");
+    std::string text = cleanText(chunkText(message, "text"));
     if (text.size() > m_config.maxMessageBytes)
         return xml(XmlReply::fail("MESSAGE TOO LONG"));
     int type = chunkLong(message, "type", 0) == 1 ? 1 : 0;
-    std::vector<int> recipients;
+    // Every listed id counts against the bound, known or not, so a long list of unknown ids
+    // costs no more than a full one.
+    std::vector<int> listed;
+    std::unordered_set<int> seen;
     XmlChunkEnumerator ids(message.child("recipient"), "id");
     XmlChunk id;
-    while (ids.next(id) && recipients.size() < m_config.maxRecipients) {
+    while (ids.next(id)) {
+        if (ids.count() > int(m_config.maxRecipients))
+            return xml(XmlReply::fail("TOO MANY RECIPIENTS"));
         long value = 0;
-        if (parseLong(id.rawText().str(), value) && value > 0 && value <= INT32_MAX && !contains(recipients, int(value))
-            && m_store.userById(int(value)))
-            recipients.push_back(int(value));
+        if (parseLong(id.rawText().str(), value) && value > 0 && value <= INT32_MAX && seen.insert(int(value)).second)
+            listed.push_back(int(value));
     }
+    std::vector<int> recipients;
+    for (int candidate : listed)
+        if (m_store.userById(candidate))
+            recipients.push_back(candidate);
     if (recipients.empty())
         return xml(XmlReply::fail("NO RECIPIENT"));
     int stored = 0;

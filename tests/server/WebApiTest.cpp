@@ -504,27 +504,3 @@ TEST_F(WebApiTest, ARestartKeepsAccountsChannelsMessagesAndPicturesButNotSession
 }
 
 } // namespace
-
-namespace {
-
-TEST_F(WebApiTest, LargeUploadsInFlightShareABudget)
-{
-    ServerConfig config;
-    config.bodyBudgetBytes = 100 * 1024;
-    restart(config);
-    std::string head = "POST /7/SaveImage.php HTTP/1.0\r\nContent-Length: 80000\r\n\r\nsessionID=";
-    int first = connectTo(port());
-    ::send(first, head.data(), head.size(), MSG_NOSIGNAL);
-    usleep(100 * 1000);
-    std::string refused = rawExchange(port(), head);
-    EXPECT_EQ(refused.substr(0, 12), "HTTP/1.0 503");
-    ::close(first);
-    // The first upload's share is returned when the server has seen its connection end.
-    std::string request = head + std::string(80000 - 10, 'x');
-    std::string reply;
-    for (int i = 0; i < 40 && reply.substr(0, 12) != "HTTP/1.0 200"; ++i, usleep(50 * 1000))
-        reply = rawExchange(port(), request);
-    EXPECT_EQ(element(reply, "errorString"), "INVALID SESSION");
-}
-
-} // namespace
