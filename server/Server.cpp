@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <functional>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/epoll.h>
@@ -52,6 +53,7 @@ struct Server::WebConnection {
     int64_t lastProgressMs = 0;
     int64_t lingerUntilMs = 0;
     size_t bodyBytes = 0; // counted in the server's budget
+    std::function<void()> delivered;
 
     explicit WebConnection(size_t maxBody)
         : request(maxBody)
@@ -291,6 +293,9 @@ void Server::readWeb(WebConnection& connection, int64_t nowMs)
         if (got <= 0) {
             if (connection.state == WebConnection::Reading)
                 Log::info("web %s closed before a whole request", connection.peer.c_str());
+            // A clean close after the whole reply: the client has it.
+            if (got == 0 && connection.state == WebConnection::Lingering && connection.delivered)
+                connection.delivered();
             closeWeb(connection);
             return;
         }
@@ -340,6 +345,7 @@ void Server::answer(WebConnection& connection, WebApi::Reply reply, int64_t nowM
     connection.bodyBytes = 0;
     connection.request = HttpRequest(0);
     connection.reply = std::move(reply.bytes);
+    connection.delivered = std::move(reply.delivered);
     connection.status = reply.status;
     connection.state = WebConnection::Writing;
     writeWeb(connection, nowMs);
@@ -369,7 +375,8 @@ void Server::writeWeb(WebConnection& connection, int64_t nowMs)
     // bytes do not turn the close into a reset that could destroy the reply in flight.
     ::shutdown(connection.fd, SHUT_WR);
     connection.state = WebConnection::Lingering;
-    connection.lingerUntilMs = nowMs + m_config.webLingerMs;
+    // A reply that takes something away waits longer for the client's close that confirms it.
+    connection.lingerUntilMs = nowMs + (connection.delivered ? m_config.webConfirmMs : m_config.webLingerMs);
     setWatch(connection.fd, tag(Web, connection.id), EPOLLIN);
 }
 

@@ -26,6 +26,7 @@ struct ServerConfig {
     int64_t webBodyIdleMs = 2000;        // a request whose bytes stop arriving this long is dropped
     int64_t slowRequestMs = 500;         // a request still unread after this may give up its place
     int64_t webLingerMs = 1000;          // after the reply, to let the peer read it before closing
+    int64_t webConfirmMs = 10000;        // after a reply that is only final once the peer has read it
     size_t maxWebConnections = 512;
     size_t maxVoiceConnections = 5000;
     // Of each table, what one source address may hold; connections beyond it are refused.

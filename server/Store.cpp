@@ -2,6 +2,7 @@
 
 #include "server/Log.h"
 #include "server/PasswordHash.h"
+#include "server/TextRules.h"
 
 #include <ctime>
 
@@ -70,6 +71,8 @@ CREATE TABLE IF NOT EXISTS id_counters (name TEXT PRIMARY KEY, value INTEGER NOT
 CREATE TABLE IF NOT EXISTS reports (
   id INTEGER PRIMARY KEY, kind TEXT NOT NULL, user_id INTEGER NOT NULL, text TEXT NOT NULL, created INTEGER NOT NULL);
 )";
+
+const char* const MailboxFullNotice = "Your mailbox was full: your oldest messages were removed.";
 
 // The list numbers of channel_lists.
 enum AdminList { Coadmins = 0, Restricted = 1, ListenOnly = 2, Excluded = 3 };
@@ -359,12 +362,14 @@ bool Store::saveAdminDocument(int number, const AdministrationDocument& d)
     if (!channel(number))
         return false;
     Transaction transaction(m_db);
+    if (!transaction.begun())
+        return false;
     Statement save(m_db, "INSERT OR REPLACE INTO channel_admin (number, title, description, description_desktop, web, "
                          "details, with_permission, with_admin_present, reserved, access_mode, credits, bell_coadmins, "
                          "bell_all, bell_break, hide_number, cy, lang, type, user_limit) "
                          "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-    save.bind(1, number).bind(2, d.title.str()).bind(3, d.description.str()).bind(4, d.descriptionDesktop.str());
-    save.bind(5, d.web.str()).bind(6, d.details.str()).bind(7, d.accessWithAdminPermission);
+    save.bind(1, number).bind(2, cleanText(d.title.str())).bind(3, cleanText(d.description.str()));
+    save.bind(4, cleanText(d.descriptionDesktop.str())).bind(5, cleanText(d.web.str())).bind(6, cleanText(d.details.str())).bind(7, d.accessWithAdminPermission);
     save.bind(8, d.accessWithAdminPresent).bind(9, d.nameAndAdminReserved).bind(10, d.accessMode);
     save.bind(11, d.userCredits).bind(12, d.bellEnableCoadmins).bind(13, d.bellEnableAll).bind(14, d.bellEnableBreak);
     save.bind(15, d.hideNumberOnPlates).bind(16, d.cy).bind(17, d.lang).bind(18, d.type).bind(19, d.limit);
@@ -408,34 +413,93 @@ std::vector<int> Store::channelsWithAdmin(int userId)
     return numbers;
 }
 
-bool Store::addMessage(int recipient, const StoredMessage& message)
+// A full mailbox loses its oldest messages to the new one; the owner is told once by a service
+// message, which waits until fetched.
+bool Store::addMessage(int recipient, const StoredMessage& message, size_t mailboxLimit)
 {
+    Transaction transaction(m_db);
+    if (!transaction.begun())
+        return false;
     Statement insert(m_db, "INSERT INTO messages (recipient, sender, type, datetime, text) VALUES (?, ?, ?, ?, ?)");
     insert.bind(1, recipient).bind(2, message.sender).bind(3, message.type).bind(4, message.datetime);
-    insert.bind(5, message.text);
-    return insert.run();
+    insert.bind(5, cleanText(message.text));
+    if (!insert.run())
+        return false;
+    Statement trim(m_db, "DELETE FROM messages WHERE recipient = ?1 AND id NOT IN "
+                         "(SELECT id FROM messages WHERE recipient = ?1 ORDER BY id DESC LIMIT ?2)");
+    trim.bind(1, recipient).bind(2, int64_t(mailboxLimit));
+    if (!trim.run())
+        return false;
+    if (m_db.changes() > 0) {
+        Statement told(m_db, "SELECT 1 FROM service_messages WHERE recipient = ? AND main_text = ?");
+        told.bind(1, recipient).bind(2, MailboxFullNotice);
+        if (!told.step()) {
+            Statement notice(m_db, "INSERT INTO service_messages (recipient, main_text, disconnect) VALUES (?, ?, 0)");
+            notice.bind(1, recipient).bind(2, MailboxFullNotice);
+            if (!notice.run())
+                return false;
+        }
+    }
+    return transaction.commit();
 }
 
-std::vector<StoredMessage> Store::takeMessages(int recipient)
+std::vector<StoredMessage> Store::waitingMessages(int recipient, size_t maxCount, size_t maxBytes, bool& more)
 {
     std::vector<StoredMessage> messages;
-    Transaction transaction(m_db);
-    Statement rows(m_db, "SELECT sender, type, datetime, text FROM messages WHERE recipient = ? ORDER BY id");
-    rows.bind(1, recipient);
-    while (rows.step())
-        messages.push_back({ int(rows.integer(0)), int(rows.integer(1)), rows.integer(2), rows.text(3) });
-    Statement remove(m_db, "DELETE FROM messages WHERE recipient = ?");
-    remove.bind(1, recipient);
-    if (!remove.run() || !transaction.commit())
-        return {}; // nothing was taken, so the messages wait for the next fetch
+    more = false;
+    size_t bytes = 0;
+    Statement rows(m_db, "SELECT id, sender, type, datetime, text FROM messages WHERE recipient = ? ORDER BY id LIMIT ?");
+    rows.bind(1, recipient).bind(2, int64_t(maxCount) + 1);
+    while (rows.step()) {
+        std::string text = rows.text(4);
+        if (messages.size() == maxCount || (!messages.empty() && bytes + text.size() > maxBytes)) {
+            more = true;
+            break;
+        }
+        bytes += text.size();
+        messages.push_back({ int(rows.integer(1)), int(rows.integer(2)), rows.integer(3), std::move(text), rows.integer(0) });
+    }
     return messages;
+}
+
+bool Store::deleteMessages(const std::vector<int64_t>& ids)
+{
+    return deleteRows("DELETE FROM messages WHERE id = ?", ids);
+}
+
+bool Store::deleteRows(const char* sql, const std::vector<int64_t>& ids, const char* secondSql)
+{
+    if (ids.empty())
+        return true;
+    Transaction transaction(m_db);
+    if (!transaction.begun())
+        return false;
+    Statement remove(m_db, sql);
+    std::optional<Statement> second;
+    if (secondSql)
+        second.emplace(m_db, secondSql);
+    for (int64_t id : ids) {
+        remove.reset();
+        remove.bind(1, id);
+        if (!remove.run())
+            return false;
+        if (second) {
+            second->reset();
+            second->bind(1, id);
+            if (!second->run())
+                return false;
+        }
+    }
+    return transaction.commit();
 }
 
 bool Store::queueServiceMessage(int recipient, const ServiceMessageData& message)
 {
     Transaction transaction(m_db);
+    if (!transaction.begun())
+        return false;
     Statement insert(m_db, "INSERT INTO service_messages (recipient, main_text, disconnect) VALUES (?, ?, ?)");
-    insert.bind(1, recipient).bind(2, message.mainText.str()).bind(3, message.mainDisconnect);
+    insert.bind(1, recipient).bind(2, cleanText(message.mainText.str())).bind(3, message.mainDisconnect);
     if (!insert.run())
         return false;
     int64_t id = m_db.lastInsertId();
@@ -446,54 +510,54 @@ bool Store::queueServiceMessage(int recipient, const ServiceMessageData& message
         if (b.text.isEmpty() && b.url.isEmpty())
             continue;
         button.reset();
-        button.bind(1, id).bind(2, slot).bind(3, b.text.str()).bind(4, b.url.str()).bind(5, b.urlInBrowser);
-        button.bind(6, b.reconnect).bind(7, b.quit);
+        button.bind(1, id).bind(2, slot).bind(3, cleanText(b.text.str())).bind(4, cleanText(b.url.str()));
+        button.bind(5, b.urlInBrowser).bind(6, b.reconnect).bind(7, b.quit);
         if (!button.run())
             return false;
     }
     return transaction.commit();
 }
 
-std::vector<ServiceMessageData> Store::takeServiceMessages(int recipient)
+std::vector<WaitingServiceMessage> Store::waitingServiceMessages(int recipient, size_t maxCount, bool& more)
 {
-    std::vector<ServiceMessageData> messages;
-    std::vector<int64_t> ids;
-    Transaction transaction(m_db);
-    Statement rows(m_db, "SELECT id, main_text, disconnect FROM service_messages WHERE recipient = ? ORDER BY id");
-    rows.bind(1, recipient);
+    std::vector<WaitingServiceMessage> messages;
+    more = false;
+    Statement rows(m_db, "SELECT id, main_text, disconnect FROM service_messages WHERE recipient = ? ORDER BY id LIMIT ?");
+    rows.bind(1, recipient).bind(2, int64_t(maxCount) + 1);
     while (rows.step()) {
-        ServiceMessageData message;
-        message.mainText = Text(rows.text(1));
-        message.mainDisconnect = rows.integer(2) != 0;
-        ids.push_back(rows.integer(0));
+        if (messages.size() == maxCount) {
+            more = true;
+            break;
+        }
+        WaitingServiceMessage message;
+        message.id = rows.integer(0);
+        message.data.mainText = Text(rows.text(1));
+        message.data.mainDisconnect = rows.integer(2) != 0;
         messages.push_back(message);
     }
     Statement buttons(m_db, "SELECT slot, text, url, in_browser, reconnect, quit FROM service_buttons "
                             "WHERE message_id = ?");
-    Statement removeButtons(m_db, "DELETE FROM service_buttons WHERE message_id = ?");
-    for (size_t i = 0; i < ids.size(); ++i) {
+    for (auto& message : messages) {
         buttons.reset();
-        buttons.bind(1, ids[i]);
+        buttons.bind(1, message.id);
         while (buttons.step()) {
             int slot = int(buttons.integer(0));
             if (slot < 0 || slot > 3)
                 continue;
-            auto& b = messages[i].buttons[slot];
+            auto& b = message.data.buttons[slot];
             b.text = Text(buttons.text(1));
             b.url = Text(buttons.text(2));
             b.urlInBrowser = buttons.integer(3) != 0;
             b.reconnect = buttons.integer(4) != 0;
             b.quit = buttons.integer(5) != 0;
         }
-        removeButtons.reset();
-        removeButtons.bind(1, ids[i]);
-        removeButtons.run();
     }
-    Statement remove(m_db, "DELETE FROM service_messages WHERE recipient = ?");
-    remove.bind(1, recipient);
-    if (!remove.run() || !transaction.commit())
-        return {};
     return messages;
+}
+
+bool Store::deleteServiceMessages(const std::vector<int64_t>& ids)
+{
+    return deleteRows("DELETE FROM service_messages WHERE id = ?", ids, "DELETE FROM service_buttons WHERE message_id = ?");
 }
 
 bool Store::hasWaitingMessages(int recipient)
@@ -507,6 +571,8 @@ bool Store::hasWaitingMessages(int recipient)
 int Store::saveImage(int type, int paramId, const std::vector<uint8_t>& bytes)
 {
     Transaction transaction(m_db);
+    if (!transaction.begun())
+        return 0;
     int version = 1;
     {
         Statement row(m_db, "SELECT version FROM images WHERE type = ? AND param = ?");

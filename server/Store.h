@@ -46,6 +46,12 @@ struct StoredMessage {
     int type = 0;
     int64_t datetime = 0;
     std::string text; // plain text, entities already decoded
+    int64_t id = 0;   // in the store, once stored
+};
+
+struct WaitingServiceMessage {
+    int64_t id = 0;
+    ServiceMessageData data;
 };
 
 // Changes to a user's details; unset fields stay as they are.
@@ -93,11 +99,17 @@ public:
     bool setAdministrator(int number, int userId); // 0 releases
     std::vector<int> channelsWithAdmin(int userId);
 
-    bool addMessage(int recipient, const StoredMessage& message);
-    // The waiting messages of the user, oldest first, removed from the store.
-    std::vector<StoredMessage> takeMessages(int recipient);
+    static constexpr size_t DefaultMailboxLimit = 500;
+    // Stores the message; past the limit the recipient's oldest messages go, with a notice.
+    bool addMessage(int recipient, const StoredMessage& message, size_t mailboxLimit = DefaultMailboxLimit);
+    // The oldest waiting messages of the user, at most maxCount and (but for the first) maxBytes
+    // of text; more tells whether others wait. They stay until deleted: a fetch deletes them only
+    // once the client has the whole reply.
+    std::vector<StoredMessage> waitingMessages(int recipient, size_t maxCount, size_t maxBytes, bool& more);
+    bool deleteMessages(const std::vector<int64_t>& ids);
     bool queueServiceMessage(int recipient, const ServiceMessageData& message);
-    std::vector<ServiceMessageData> takeServiceMessages(int recipient);
+    std::vector<WaitingServiceMessage> waitingServiceMessages(int recipient, size_t maxCount, bool& more);
+    bool deleteServiceMessages(const std::vector<int64_t>& ids);
     bool hasWaitingMessages(int recipient);
 
     // Stores the picture and returns its new version (0 on failure).
@@ -114,6 +126,7 @@ private:
     bool createSchema();
     int insertUser(const char* columns, const char* values, const std::function<void(Statement&)>& bind);
     bool removeGuestsWhere(const std::string& selection);
+    bool deleteRows(const char* sql, const std::vector<int64_t>& ids, const char* secondSql = nullptr);
     bool bumpChannel(int number);
 
     Database m_db;

@@ -19,6 +19,7 @@ WebApi::WebApi(Store& store, Sessions& sessions, VoiceRelay* relay, WebApiConfig
     , m_loginsPerAddress(m_config.loginsPerAddressPerMinute, m_config.loginsPerAddressPerMinute)
     , m_failuresPerAccount(m_config.failedLoginsBeforeWait, 1)
     , m_failuresPerAddress(m_config.failedLoginsBeforeWait * 4, 4)
+    , m_messagesPerSender(m_config.messagesPerSenderPerMinute, m_config.messagesPerSenderPerMinute)
 {
 }
 
@@ -56,7 +57,7 @@ std::vector<std::string> WebApi::expireSessions(int64_t nowMs)
 
 WebApi::Reply WebApi::xml(const XmlReply& body, int status)
 {
-    return { status, httpResponse(status, XmlType, body.str()) };
+    return { status, httpResponse(status, XmlType, body.str()), {} };
 }
 
 WebApi::Reply WebApi::refusal(int status)

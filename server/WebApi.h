@@ -6,6 +6,7 @@
 #include "server/WebReply.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,8 @@ struct WebApiConfig {
     size_t maxImageBytes = 4 * 1024 * 1024;
     size_t maxMessageBytes = 4000;
     size_t maxRecipients = 200;
+    size_t mailboxLimit = 500;          // messages waiting per user; the oldest go first
+    int messagesPerSenderPerMinute = 200; // copies (one per recipient), with a burst of as many
 };
 
 // The web service: one reply per request for every call under "7/". Replies are HTTP/1.0 with a
@@ -43,6 +46,8 @@ public:
     struct Reply {
         int status = 200;
         std::string bytes; // the whole HTTP response
+        // Run when the client has read the whole reply and closed its side, never otherwise.
+        std::function<void()> delivered;
     };
 
     WebApi(Store& store, Sessions& sessions, VoiceRelay* relay, WebApiConfig config);
@@ -123,6 +128,7 @@ private:
     RateLimit m_loginsPerAddress;
     RateLimit m_failuresPerAccount;
     RateLimit m_failuresPerAddress;
+    RateLimit m_messagesPerSender;
 };
 
 } // namespace Zumeli

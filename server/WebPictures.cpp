@@ -49,7 +49,7 @@ WebApi::Reply WebApi::loadImage(const FormData& form, int64_t nowMs)
     if (!bytes)
         return xml(XmlReply().text("loadimage", "NOT FOUND"), 404);
     std::string_view body(reinterpret_cast<const char*>(bytes->data()), bytes->size());
-    return { 200, httpResponse(200, "image/jpeg", body) };
+    return { 200, httpResponse(200, "image/jpeg", body), {} };
 }
 
 } // namespace Zumeli
