@@ -10,6 +10,9 @@ struct sqlite3_stmt;
 
 namespace Zumeli {
 
+// Creates the folder owner-only (0700) when it does not exist yet; false with a log line on failure.
+bool makePrivateFolder(const std::string& folder);
+
 // One SQLite database file, opened in WAL mode with a busy time-out, so that the server and an
 // operator command can use it at the same time. Failures are reported by results, never thrown.
 class Database {

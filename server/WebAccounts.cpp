@@ -12,6 +12,7 @@
 #include <cstring>
 #include <ctime>
 #include <set>
+#include <strings.h>
 
 namespace Zumeli {
 
@@ -191,6 +192,10 @@ WebApi::Reply WebApi::saveUserDetails(const FormData& form, int64_t nowMs)
         std::string address = chunkText(document, "mail");
         if (!validMail(address))
             return xml(XmlReply::fail("INVALID MAIL"));
+        // As at registration, one account per mail address.
+        auto own = m_store.userById(session->userId);
+        if (own && strcasecmp(own->mail.c_str(), address.c_str()) != 0 && m_store.mailTaken(address))
+            return xml(XmlReply::fail("MAIL IN USE"));
         change.mail = address;
     }
     if (!m_store.changeDetails(session->userId, change))
@@ -208,7 +213,12 @@ WebApi::Reply WebApi::changePassword(const FormData& form, int64_t nowMs)
     std::string digest = form.value("newPassword").str();
     if (session->guest || !validDigest(digest))
         return xml(XmlReply::fail("INVALID PASSWORD"));
-    return xml(m_store.setPassword(session->userId, digest) ? XmlReply::ok() : XmlReply::fail("SERVER ERROR"));
+    if (!m_store.setPassword(session->userId, digest))
+        return xml(XmlReply::fail("SERVER ERROR"));
+    // Whoever else was logged in with the old password is logged out.
+    for (const std::string& other : m_sessions.sessionsOf(session->userId, session->id))
+        endSession(other);
+    return xml(XmlReply::ok());
 }
 
 } // namespace Zumeli
