@@ -100,6 +100,17 @@ std::vector<std::string> Sessions::idle(int64_t nowMs, int64_t idleMs, bool gues
     return found;
 }
 
+std::vector<Session*> Sessions::sessionsIn(int channel)
+{
+    std::vector<Session*> found;
+    if (!m_members.count(channel))
+        return found;
+    for (auto& [id, session] : m_sessions)
+        if (session.channel == channel)
+            found.push_back(&session);
+    return found;
+}
+
 std::vector<std::string> Sessions::sessionsOf(int userId, const std::string& except) const
 {
     std::vector<std::string> found;

@@ -41,6 +41,8 @@ public:
     std::vector<std::string> expired(int64_t nowMs) const;
     // The guest sessions idle for longer than idleMs (not removed).
     std::vector<std::string> idleGuests(int64_t nowMs, int64_t idleMs) const;
+    // The sessions in the channel.
+    std::vector<Session*> sessionsIn(int channel);
     // The other sessions of the user.
     std::vector<std::string> sessionsOf(int userId, const std::string& except) const;
 

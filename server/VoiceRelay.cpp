@@ -232,13 +232,22 @@ void VoiceRelay::handleControl(VoiceConnection& connection, VoicePacket& packet,
             sendToOthers(connection, packet);
         break;
     case VoiceMessage::DetailsChanged:
-    case VoiceMessage::ChannelSettingsChanged:
     case VoiceMessage::PhotoChanged:
-    case VoiceMessage::TalkRequest:
         sendToOthers(connection, packet);
         break;
+    case VoiceMessage::TalkRequest:
+        // A listener may not ask the others for the floor it cannot take.
+        if (connection.permission == 0)
+            sendToOthers(connection, packet);
+        break;
+    case VoiceMessage::ChannelSettingsChanged:
+        if (mayChangeSettings(connection))
+            sendToOthers(connection, packet);
+        break;
     case VoiceMessage::NewMessages:
-        if (packet.length() >= 5)
+        // Only to someone in the sender's own channel: the client sends it after a message to a
+        // user it sees there. Messages to anyone else are announced by the service itself.
+        if (packet.length() >= 5 && m_sessions.isUserIn(int(packet.arg32(0)), connection.channel))
             notifyNewMessages(int(packet.arg32(0)), uint32_t(connection.userId));
         break;
     default:
@@ -426,14 +435,53 @@ void VoiceRelay::tick(int64_t nowMs)
         close(*connection, connection->helloDone ? "listener not reading" : "no Hello in time");
 }
 
-void VoiceRelay::sessionEnded(const std::string& sessionId)
+void VoiceRelay::sessionEnded(const std::string& sessionId, const char* reason)
 {
     std::vector<VoiceConnection*> ended;
     for (auto& [id, connection] : m_connections)
         if (connection->helloDone && connection->sessionId == sessionId)
             ended.push_back(connection.get());
     for (VoiceConnection* connection : ended)
-        close(*connection, "session ended");
+        close(*connection, reason);
+}
+
+// The holder's talk ends for the listeners at once, as if it had sent EndTalk.
+void VoiceRelay::releaseFloor(VoiceConnection& connection)
+{
+    auto it = m_channels.find(connection.channel);
+    if (it == m_channels.end() || it->second.holder != &connection)
+        return;
+    it->second.holder = nullptr;
+    connection.acknowledged = false;
+    connection.lastSequence = 0;
+    VoicePacket end = VoicePacket::control(uint32_t(connection.userId), VoiceMessage::EndTalk);
+    end.sign();
+    sendToOthers(connection, end);
+}
+
+void VoiceRelay::channelSettingsChanged(int channel)
+{
+    auto it = m_channels.find(channel);
+    if (it == m_channels.end())
+        return;
+    VoicePacket notice = signedControl(VoiceMessage::ChannelSettingsChanged);
+    for (VoiceConnection* member : it->second.members)
+        send(*member, notice);
+}
+
+// Settings of a free channel are anyone's who may talk in it; of an administered one, only the
+// administration's.
+bool VoiceRelay::mayChangeSettings(const VoiceConnection& connection)
+{
+    if (connection.permission != 0)
+        return false;
+    auto channel = m_store.channel(connection.channel);
+    if (!channel)
+        return false;
+    if (channel->adminId == 0 || channel->adminId == connection.userId)
+        return true;
+    const std::vector<int> coadmins = m_store.adminDocument(connection.channel).coadmins;
+    return std::find(coadmins.begin(), coadmins.end(), connection.userId) != coadmins.end();
 }
 
 void VoiceRelay::sessionJoined(const std::string& sessionId, int channel, int permission)
@@ -442,10 +490,13 @@ void VoiceRelay::sessionJoined(const std::string& sessionId, int channel, int pe
     for (auto& [id, connection] : m_connections) {
         if (!connection->helloDone || connection->sessionId != sessionId)
             continue;
-        if (connection->channel != channel)
+        if (connection->channel != channel) {
             moved.push_back(connection.get());
-        else
+        } else {
             connection->permission = permission;
+            if (permission != 0)
+                releaseFloor(*connection);
+        }
     }
     for (VoiceConnection* connection : moved)
         close(*connection, "joined another channel");

@@ -87,9 +87,13 @@ public:
     void tick(int64_t nowMs);
 
     // From the web service: a session ended, joined another channel, or got messages.
-    void sessionEnded(const std::string& sessionId);
+    void sessionEnded(const std::string& sessionId, const char* reason = "session ended");
+    // The session is in the channel with this permission: connections to another channel
+    // close, a listener loses the floor it held.
     void sessionJoined(const std::string& sessionId, int channel, int permission);
     void notifyNewMessages(int userId, uint32_t senderId);
+    // Tells everyone in the channel to read its settings again (sender 0: the service).
+    void channelSettingsChanged(int channel);
 
     size_t connectionCount() const { return m_connections.size(); }
     // The user holding the floor of the channel, 0 when free.
@@ -121,6 +125,8 @@ private:
     void sendKeepAlive(VoiceConnection& connection);
     void announce(int channel, VoiceMessage type, int userId, const VoiceConnection* except);
     void leaveChannel(VoiceConnection& connection);
+    void releaseFloor(VoiceConnection& connection);
+    bool mayChangeSettings(const VoiceConnection& connection);
     bool userHasOtherConnection(const VoiceConnection& connection) const;
     void writeOut(VoiceConnection& connection, int64_t nowMs);
 

@@ -140,6 +140,30 @@ bool readAdministration(const Text& data, AdministrationDocument& d)
 
 } // namespace
 
+// A decision takes effect at once for everyone present: the excluded leave the channel (their
+// voice closes, the others see them go), the others get their new permission (a talker made a
+// listener loses the floor), and the channel is told to read its settings again, so clients
+// join again and learn their new "pe".
+void WebApi::applyAdministration(int channel, int adminId, const AdministrationDocument& d)
+{
+    for (Session* present : m_sessions.sessionsIn(channel)) {
+        Access access = accessFor(d, adminId, present->userId, present->guest);
+        if (!access.admitted) {
+            std::string id = present->id;
+            m_sessions.leave(*present);
+            if (m_relay)
+                m_relay->sessionEnded(id, "not admitted any more");
+            Log::info("user %d no longer admitted to channel %d", present->userId, channel);
+        } else if (access.permission != present->permission) {
+            m_sessions.join(*present, channel, access.permission);
+            if (m_relay)
+                m_relay->sessionJoined(present->id, channel, access.permission);
+        }
+    }
+    if (m_relay)
+        m_relay->channelSettingsChanged(channel);
+}
+
 WebApi::Reply WebApi::saveAdmin(const FormData& form, int64_t nowMs)
 {
     Session* session = this->session(form, nowMs);
@@ -161,6 +185,7 @@ WebApi::Reply WebApi::saveAdmin(const FormData& form, int64_t nowMs)
     if (!m_store.saveAdminDocument(channel->number, d))
         return xml(XmlReply::fail("SERVER ERROR"), 500);
     Log::info("administration of channel %d saved by user %d", channel->number, session->userId);
+    applyAdministration(channel->number, channel->adminId, d);
     return xml(XmlReply::ok());
 }
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,7 @@ struct WebApiConfig {
     size_t maxRecipients = 200;
     size_t mailboxLimit = 500;          // messages waiting per user; the oldest go first
     int messagesPerSenderPerMinute = 200; // copies (one per recipient), with a burst of as many
+    int64_t invitationIntervalMs = 10 * 60 * 1000; // between two invitations of a channel's subscribers
 };
 
 // The web service: one reply per request for every call under "7/". Replies are HTTP/1.0 with a
@@ -117,6 +119,9 @@ private:
     static Reply xml(const XmlReply& body, int status = 200);
 
     size_t guestLimit() const;
+    void applyAdministration(int channel, int adminId, const AdministrationDocument& document);
+    // A refused join: the session is no longer in any channel.
+    void leaveChannel(Session& session);
 
     Store& m_store;
     Sessions& m_sessions;
@@ -129,6 +134,7 @@ private:
     RateLimit m_failuresPerAccount;
     RateLimit m_failuresPerAddress;
     RateLimit m_messagesPerSender;
+    std::map<int, int64_t> m_lastInvitationMs; // by channel
 };
 
 } // namespace Zumeli

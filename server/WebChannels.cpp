@@ -44,6 +44,15 @@ WebApi::Access WebApi::accessFor(const AdministrationDocument& d, int adminId, i
     return access;
 }
 
+void WebApi::leaveChannel(Session& session)
+{
+    if (session.channel == 0)
+        return;
+    m_sessions.leave(session);
+    if (m_relay)
+        m_relay->sessionEnded(session.id, "left the channel");
+}
+
 WebApi::Reply WebApi::joinChannel(const FormData& form, int64_t nowMs)
 {
     Session* session = this->session(form, nowMs);
@@ -55,12 +64,16 @@ WebApi::Reply WebApi::joinChannel(const FormData& form, int64_t nowMs)
         return xml(XmlReply::fail("INVALID CHANNEL"));
     AdministrationDocument admin = m_store.adminDocument(channel->number);
     Access access = accessFor(admin, channel->adminId, session->userId, session->guest);
-    if (!access.admitted)
+    if (!access.admitted) {
+        leaveChannel(*session);
         return xml(XmlReply::fail("ACCESS DENIED").number("pe", 2));
+    }
     if (channel->adminId != 0 && admin.limit > 0 && session->userId != channel->adminId
         && !m_sessions.isUserIn(session->userId, channel->number)
-        && m_sessions.usersIn(channel->number).size() >= size_t(admin.limit))
+        && m_sessions.usersIn(channel->number).size() >= size_t(admin.limit)) {
+        leaveChannel(*session);
         return xml(XmlReply::fail("FULL").number("pe", access.permission));
+    }
 
     m_sessions.join(*session, channel->number, access.permission);
     m_store.setLastChannel(session->userId, channel->number);

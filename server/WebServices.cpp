@@ -69,9 +69,15 @@ WebApi::Reply WebApi::xmlSend(const FormData& form, int64_t nowMs)
         return xml(result(done ? 1 : 0).number("channelSubscriptionResult", done ? 1 : 0));
     }
     if (kind == "subscriptionMessage") {
+        // Only the channel's administrator invites its subscribers, and not again too soon.
         long channel = chunkLong(document.child("subMsg"), "ch", 0);
-        if (!m_store.channel(int(channel)))
-            return xml(result(0).number("msgResult", 0));
+        auto record = m_store.channel(int(channel));
+        if (!record || record->adminId == 0 || record->adminId != session->userId)
+            return xml(result(0).number("msgResult", 0).text("errorString", "NOT ADMINISTRATOR"));
+        auto last = m_lastInvitationMs.find(int(channel));
+        if (last != m_lastInvitationMs.end() && nowMs - last->second < m_config.invitationIntervalMs)
+            return xml(result(0).number("msgResult", 0).text("errorString", "TOO SOON"));
+        m_lastInvitationMs[int(channel)] = nowMs;
         int sent = 0;
         for (int subscriber : m_store.subscribers(int(channel)))
             if (subscriber != session->userId)
