@@ -54,6 +54,7 @@ struct Server::WebConnection {
     int64_t lingerUntilMs = 0;
     size_t bodyBytes = 0; // counted in the server's budget
     std::function<void()> delivered;
+    std::function<int(std::string&)> stream;
 
     explicit WebConnection(size_t maxBody)
         : request(maxBody)
@@ -344,8 +345,14 @@ void Server::answer(WebConnection& connection, WebApi::Reply reply, int64_t nowM
     m_bodyBytes -= connection.bodyBytes;
     connection.bodyBytes = 0;
     connection.request = HttpRequest(0);
+    if (m_queuedBytes + reply.bytes.size() > m_config.replyBudgetBytes && reply.status == 200) {
+        Log::warn("web %s refused 503: replies waiting for their clients over budget", connection.peer.c_str());
+        reply = WebApi::refusal(503);
+    }
     connection.reply = std::move(reply.bytes);
+    m_queuedBytes += connection.reply.size();
     connection.delivered = std::move(reply.delivered);
+    connection.stream = std::move(reply.stream);
     connection.status = reply.status;
     connection.state = WebConnection::Writing;
     writeWeb(connection, nowMs);
@@ -353,11 +360,28 @@ void Server::answer(WebConnection& connection, WebApi::Reply reply, int64_t nowM
 
 void Server::writeWeb(WebConnection& connection, int64_t nowMs)
 {
-    while (connection.sent < connection.reply.size()) {
+    for (;;) {
+        if (connection.sent == connection.reply.size()) {
+            if (!connection.stream)
+                break;
+            connection.reply.clear();
+            connection.sent = 0;
+            int more = connection.stream(connection.reply);
+            m_queuedBytes += connection.reply.size();
+            if (more == WebApi::StreamFailed) {
+                Log::warn("web %s reply could not be read from the database", connection.peer.c_str());
+                closeWeb(connection);
+                return;
+            }
+            if (more == WebApi::StreamDone)
+                connection.stream = nullptr;
+            continue;
+        }
         ssize_t written = ::send(connection.fd, connection.reply.data() + connection.sent,
                                  connection.reply.size() - connection.sent, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (written > 0) {
             connection.sent += size_t(written);
+            m_queuedBytes -= size_t(written);
             continue;
         }
         if (written < 0 && errno == EINTR)
@@ -383,6 +407,7 @@ void Server::writeWeb(WebConnection& connection, int64_t nowMs)
 void Server::closeWeb(WebConnection& connection)
 {
     m_bodyBytes -= connection.bodyBytes;
+    m_queuedBytes -= connection.reply.size() - connection.sent;
     if (connection.refusing) {
         --m_refusing;
     } else {

@@ -6,6 +6,7 @@
 #include "server/VoiceRelay.h"
 #include "server/WebApi.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -37,6 +38,9 @@ struct ServerConfig {
     // All request bodies being read at one time; a request that would pass it is refused (503),
     // so many large uploads at once cannot exhaust memory.
     size_t bodyBudgetBytes = 128 * 1024 * 1024;
+    // All reply bytes waiting for slow clients; past it new requests are refused (503). Large
+    // replies are read in pieces as they go, so each connection holds little.
+    size_t replyBudgetBytes = 64 * 1024 * 1024;
     bool handleSignals = false; // SIGTERM and SIGINT stop the loop (the program, not tests)
 };
 
@@ -58,6 +62,8 @@ public:
 
     int webPort() const { return m_webPort; }
     int voicePort() const { return m_voicePort; }
+    // Reply bytes the server holds for its web clients (readable from any thread).
+    size_t queuedReplyBytes() const { return m_queuedBytes.load(); }
     Store& store() { return m_store; }
     VoiceRelay& relay() { return *m_relay; }
 
@@ -95,7 +101,8 @@ private:
     std::unordered_map<uint64_t, std::unique_ptr<WebConnection>> m_web;
     int64_t m_lastSessionSweepMs = 0;
     size_t m_bodyBytes = 0; // received by the requests being read
-    size_t m_refusing = 0;  // connections only waiting for their request to be refused
+    size_t m_refusing = 0;
+    std::atomic<size_t> m_queuedBytes { 0 }; // reply bytes not yet written  // connections only waiting for their request to be refused
     std::unordered_map<uint32_t, size_t> m_webPerAddress;
 };
 

@@ -5,6 +5,7 @@
 #include "server/TextRules.h"
 
 #include <ctime>
+#include <sqlite3.h>
 
 namespace Zumeli {
 
@@ -607,6 +608,34 @@ std::optional<std::vector<uint8_t>> Store::loadImage(int type, int paramId)
     if (!row.step())
         return std::nullopt;
     return row.blob(0);
+}
+
+std::optional<Store::ImageRef> Store::findImage(int type, int paramId)
+{
+    Statement row(m_db, "SELECT rowid, length(data) FROM images WHERE type = ? AND param = ?");
+    row.bind(1, type).bind(2, paramId);
+    if (!row.step())
+        return std::nullopt;
+    return ImageRef { row.integer(0), size_t(row.integer(1)) };
+}
+
+bool Store::readImage(const ImageRef& image, size_t offset, size_t count, std::string& out)
+{
+    sqlite3_blob* blob = nullptr;
+    if (sqlite3_blob_open(m_db.handle(), "main", "images", "data", image.row, 0, &blob) != SQLITE_OK) {
+        sqlite3_blob_close(blob);
+        return false;
+    }
+    bool ok = size_t(sqlite3_blob_bytes(blob)) == image.size && offset + count <= image.size;
+    if (ok) {
+        size_t at = out.size();
+        out.resize(at + count);
+        ok = sqlite3_blob_read(blob, out.data() + at, int(count), int(offset)) == SQLITE_OK;
+        if (!ok)
+            out.resize(at);
+    }
+    sqlite3_blob_close(blob);
+    return ok;
 }
 
 bool Store::setSubscription(int userId, int channel, bool on)

@@ -115,6 +115,13 @@ public:
     // Stores the picture and returns its new version (0 on failure).
     int saveImage(int type, int paramId, const std::vector<uint8_t>& bytes);
     std::optional<std::vector<uint8_t>> loadImage(int type, int paramId);
+    struct ImageRef {
+        int64_t row = 0;
+        size_t size = 0;
+    };
+    std::optional<ImageRef> findImage(int type, int paramId);
+    // Appends count bytes of the picture from offset; false when it changed or went meanwhile.
+    bool readImage(const ImageRef& image, size_t offset, size_t count, std::string& out);
 
     bool setSubscription(int userId, int channel, bool on);
     bool isSubscribed(int userId, int channel);

@@ -24,7 +24,7 @@ bool WebApi::isAdminOrCoadmin(int channel, int userId)
 WebApi::Reply WebApi::getAdmin(const FormData& form, int64_t nowMs)
 {
     // The client takes a reply whose body is just "FAIL" as a refusal.
-    const Reply refused { 403, httpResponse(403, "text/plain", "FAIL"), {} };
+    const Reply refused { 403, httpResponse(403, "text/plain", "FAIL") };
     Session* session = this->session(form, nowMs);
     if (!session || session->channel == 0)
         return refused;

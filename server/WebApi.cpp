@@ -57,7 +57,7 @@ std::vector<std::string> WebApi::expireSessions(int64_t nowMs)
 
 WebApi::Reply WebApi::xml(const XmlReply& body, int status)
 {
-    return { status, httpResponse(status, XmlType, body.str()), {} };
+    return { status, httpResponse(status, XmlType, body.str()) };
 }
 
 WebApi::Reply WebApi::refusal(int status)

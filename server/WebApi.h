@@ -46,11 +46,22 @@ struct WebApiConfig {
 class WebApi {
 public:
     struct Reply {
+        Reply() = default;
+        Reply(int status, std::string bytes)
+            : status(status)
+            , bytes(std::move(bytes))
+        {
+        }
+
         int status = 200;
         std::string bytes; // the whole HTTP response
         // Run when the client has read the whole reply and closed its side, never otherwise.
         std::function<void()> delivered;
+        // When set, the rest of the body: appends the next piece to its argument each time the
+        // bytes before it are out.
+        std::function<int(std::string&)> stream;
     };
+    enum { StreamFailed = -1, StreamDone = 0, StreamMore = 1 };
 
     WebApi(Store& store, Sessions& sessions, VoiceRelay* relay, WebApiConfig config);
 

@@ -5,7 +5,15 @@
 #include "server/Sessions.h"
 #include "server/Store.h"
 
+#include <algorithm>
+
 namespace Zumeli {
+
+namespace {
+
+constexpr size_t StreamPieceBytes = 64 * 1024;
+
+} // namespace
 
 WebApi::Reply WebApi::saveImage(const FormData& form, int64_t nowMs)
 {
@@ -45,11 +53,24 @@ WebApi::Reply WebApi::loadImage(const FormData& form, int64_t nowMs)
 {
     if (!session(form, nowMs))
         return xml(XmlReply().text("loadimage", "INVALID SESSION"), 403);
-    auto bytes = m_store.loadImage(int(form.number("imagetype", -1)), int(form.number("paramid", -1)));
-    if (!bytes)
+    auto image = m_store.findImage(int(form.number("imagetype", -1)), int(form.number("paramid", -1)));
+    if (!image)
         return xml(XmlReply().text("loadimage", "NOT FOUND"), 404);
-    std::string_view body(reinterpret_cast<const char*>(bytes->data()), bytes->size());
-    return { 200, httpResponse(200, "image/jpeg", body), {} };
+    // The picture leaves in pieces read from the database as the client takes them, so a client
+    // that does not read costs one piece, not the whole picture.
+    std::string head = httpResponse(200, "image/jpeg", std::string_view());
+    head.replace(head.find("Content-Length: 0"), 17, "Content-Length: " + std::to_string(image->size));
+    Reply reply { 200, std::move(head) };
+    Store& store = m_store;
+    size_t offset = 0;
+    reply.stream = [&store, image = *image, offset](std::string& out) mutable {
+        size_t count = std::min(StreamPieceBytes, image.size - offset);
+        if (!store.readImage(image, offset, count, out))
+            return StreamFailed;
+        offset += count;
+        return offset < image.size ? StreamMore : StreamDone;
+    };
+    return reply;
 }
 
 } // namespace Zumeli

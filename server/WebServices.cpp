@@ -107,7 +107,7 @@ WebApi::Reply WebApi::xmlGet(const FormData& form, int64_t nowMs)
     if (m_config.localizationPath.empty() || !table.loadFromFile(Text(m_config.localizationPath)) || table.isEmpty())
         return xml(XmlReply::fail("NOT AVAILABLE"));
     std::string body = table.str() + checksumHex(table).str();
-    return { 200, httpResponse(200, XmlType, body), {} };
+    return { 200, httpResponse(200, XmlType, body) };
 }
 
 } // namespace Zumeli

@@ -213,4 +213,43 @@ TEST_F(AvailabilityTest, TheBodyBudgetCountsBytesReceivedAndAStalledBodyTimesOut
         ::close(fd);
 }
 
+TEST_F(AvailabilityTest, ClientsThatDoNotReadAPictureHoldLittleOfTheServersMemory)
+{
+    start();
+    WebUser ann = account("Ann");
+    std::string picture(4 * 1024 * 1024, '\0');
+    for (size_t i = 0; i < picture.size(); ++i)
+        picture[i] = char(i * 7 + i / 65536);
+    static const char digits[] = "0123456789ABCDEF";
+    std::string hex;
+    hex.reserve(picture.size() * 2);
+    for (char c : picture) {
+        hex += digits[uint8_t(c) >> 4];
+        hex += digits[uint8_t(c) & 15];
+    }
+    std::string fields = "ur=1&imagetype=2&paramid=" + std::to_string(ann.id) + "&data=" + hex + "&";
+    ASSERT_NE(ann.call("SaveImage.php", fields).find("<postimageresult>"), std::string::npos);
+
+    // Read whole, the picture arrives exactly, in however many pieces it left.
+    std::string whole = ann.call("LoadImage.php", "ur=1&imagetype=2&paramid=" + std::to_string(ann.id) + "&");
+    size_t marker = whole.find("Content-Type: image/jpeg\r\n\r\n");
+    ASSERT_NE(marker, std::string::npos);
+    EXPECT_TRUE(whole.compare(marker + 28, std::string::npos, picture) == 0);
+
+    // Twenty clients ask for it and never read: the server holds a piece for each, not a picture.
+    std::string request = formRequest("7/LoadImage.php", "sessionID=" + ann.session + "&ur=1&imagetype=2&paramid="
+                                                             + std::to_string(ann.id) + "&");
+    std::vector<int> stalled;
+    for (int i = 0; i < 20; ++i) {
+        stalled.push_back(connectTo(port()));
+        int small = 4096;
+        setsockopt(stalled.back(), SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+        ::send(stalled.back(), request.data(), request.size(), MSG_NOSIGNAL);
+    }
+    usleep(500 * 1000);
+    EXPECT_LE(server->server().queuedReplyBytes(), size_t(20 * (64 + 1) * 1024));
+    for (int fd : stalled)
+        ::close(fd);
+}
+
 } // namespace

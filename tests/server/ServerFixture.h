@@ -76,6 +76,7 @@ public:
     bool started() const { return m_started; }
     int webPort() const { return m_server->webPort(); }
     int voicePort() const { return m_server->voicePort(); }
+    const Zumeli::Server& server() const { return *m_server; }
 
 private:
     std::unique_ptr<Zumeli::Server> m_server;
