@@ -21,6 +21,8 @@ public:
     bool has(const char* name) const;
     // The value, or empty when the field is missing.
     Text value(const char* name) const;
+    // The decoded value itself, without a copy (megabytes for a picture); null when missing.
+    const std::string* find(const char* name) const;
     // The value as a decimal number; fallback when missing or not a whole number.
     long number(const char* name, long fallback = 0) const;
     size_t size() const { return m_fields.size(); }

@@ -36,7 +36,7 @@ std::string peerName(const sockaddr_in& address)
 } // namespace
 
 struct Server::WebConnection {
-    enum State { Reading, Writing, Lingering };
+    enum State { Reading, Waiting, Writing, Lingering }; // Waiting: for a background job
 
     uint64_t id = 0;
     int fd = -1;
@@ -70,11 +70,12 @@ Server::Server(ServerConfig config)
 
 Server::~Server()
 {
+    m_work.stop();
     for (auto& [id, connection] : m_web)
         if (connection->fd >= 0)
             ::close(connection->fd);
     m_relay.reset();
-    for (int fd : { m_webListener, m_voiceListener, m_signalFd, m_stopFd, m_epoll })
+    for (int fd : { m_webListener, m_voiceListener, m_signalFd, m_stopFd, m_workFd, m_epoll })
         if (fd >= 0)
             ::close(fd);
 }
@@ -123,6 +124,16 @@ bool Server::start()
     WebApiConfig web = m_config.web;
     web.voicePort = m_voicePort;
     m_api = std::make_unique<WebApi>(m_store, m_sessions, m_relay.get(), web);
+    // Large pictures are decoded and stored by a worker with its own database connection (a
+    // private in-memory database cannot be shared, so there everything stays on the loop).
+    m_workFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (m_config.databasePath != ":memory:" && m_workFd >= 0 && m_backgroundStore.open(m_config.databasePath)) {
+        m_api->setBackgroundStore(&m_backgroundStore);
+        m_work.start([fd = m_workFd] {
+            uint64_t one = 1;
+            [[maybe_unused]] ssize_t written = ::write(fd, &one, sizeof one);
+        });
+    }
     auto watch = [&](int fd, uint64_t data) {
         epoll_event event {};
         event.events = EPOLLIN;
@@ -132,6 +143,8 @@ bool Server::start()
     watch(m_webListener, tag(WebListener, 0));
     watch(m_voiceListener, tag(VoiceListener, 0));
     watch(m_stopFd, tag(StopSource, 0));
+    if (m_workFd >= 0)
+        watch(m_workFd, tag(WorkDone, 0));
     if (m_config.handleSignals) {
         sigset_t signals;
         sigemptyset(&signals);
@@ -177,6 +190,7 @@ void Server::run()
             break;
         }
         int64_t nowMs = monotonicMs();
+
         for (int i = 0; i < count; ++i) {
             uint64_t data = events[i].data.u64;
             uint64_t id = data & ((uint64_t(1) << 56) - 1);
@@ -185,6 +199,7 @@ void Server::run()
             case VoiceListener: acceptVoice(nowMs); break;
             case StopSource:
             case SignalSource: m_running = false; break;
+            case WorkDone: finishBackgroundWork(nowMs); break;
             case Web: {
                 auto it = m_web.find(id);
                 if (it == m_web.end())
@@ -210,6 +225,7 @@ void Server::run()
         }
         // Everything queued for each listener in this pass leaves in one write.
         m_relay->flush(nowMs);
+
         if (nowMs - lastTick >= 100) {
             lastTick = nowMs;
             timers(nowMs);
@@ -239,6 +255,11 @@ void Server::acceptWeb(int64_t nowMs)
             ::close(fd);
             continue;
         }
+        // The kernel's buffer for a reply is bounded too: left to grow, a client that never reads
+        // would have the system hold megabytes for it, and enough of them put every connection
+        // of the machine, the voice relay's among them, under memory pressure.
+        int sendBuffer = int(m_config.webSendBufferBytes);
+        setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer);
         auto connection = std::make_unique<WebConnection>(m_config.maxBodyBytes);
         connection->id = m_nextWebId++;
         connection->fd = fd;
@@ -285,7 +306,9 @@ bool Server::makeRoomForWeb(int64_t nowMs)
 void Server::readWeb(WebConnection& connection, int64_t nowMs)
 {
     char buffer[16384];
-    for (;;) {
+    // A bounded slice per pass: a large upload arriving at full speed is read over several
+    // passes, between which the voice relay runs (the socket stays readable, so epoll returns).
+    for (size_t slice = 0; slice < m_config.webReadSliceBytes;) {
         ssize_t got = ::recv(connection.fd, buffer, sizeof buffer, 0);
         if (got < 0 && errno == EINTR)
             continue;
@@ -300,9 +323,10 @@ void Server::readWeb(WebConnection& connection, int64_t nowMs)
             closeWeb(connection);
             return;
         }
-        if (connection.state == WebConnection::Lingering)
-            continue; // the reply is out; what the peer still sends is dropped
+        if (connection.state == WebConnection::Lingering || connection.state == WebConnection::Waiting)
+            continue; // the request is read; what the peer still sends is dropped
         connection.lastProgressMs = nowMs;
+        slice += size_t(got);
         HttpRequest::State state = connection.request.feed(buffer, size_t(got));
         if (connection.refusing) {
             if (state != HttpRequest::Incomplete || connection.request.headComplete())
@@ -345,6 +369,15 @@ void Server::answer(WebConnection& connection, WebApi::Reply reply, int64_t nowM
     m_bodyBytes -= connection.bodyBytes;
     connection.bodyBytes = 0;
     connection.request = HttpRequest(0);
+    if (reply.background) {
+        if (m_work.pending() >= m_config.maxBackgroundJobs) {
+            reply = WebApi::refusal(503);
+        } else {
+            connection.state = WebConnection::Waiting;
+            m_work.post(connection.id, std::move(reply.background));
+            return;
+        }
+    }
     if (m_queuedBytes + reply.bytes.size() > m_config.replyBudgetBytes && reply.status == 200) {
         Log::warn("web %s refused 503: replies waiting for their clients over budget", connection.peer.c_str());
         reply = WebApi::refusal(503);
@@ -417,6 +450,18 @@ void Server::closeWeb(WebConnection& connection)
     }
     ::close(connection.fd);
     m_web.erase(connection.id);
+}
+
+void Server::finishBackgroundWork(int64_t nowMs)
+{
+    uint64_t count = 0;
+    [[maybe_unused]] ssize_t got = ::read(m_workFd, &count, sizeof count);
+    for (auto& [id, reply] : m_work.take()) {
+        auto it = m_web.find(id);
+        // The client may have gone meanwhile; the work is done all the same.
+        if (it != m_web.end() && it->second->state == WebConnection::Waiting)
+            answer(*it->second, std::move(reply), nowMs);
+    }
 }
 
 void Server::acceptVoice(int64_t nowMs)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "server/BackgroundWork.h"
 #include "server/HttpRequest.h"
 #include "server/Sessions.h"
 #include "server/Store.h"
@@ -41,6 +42,9 @@ struct ServerConfig {
     // All reply bytes waiting for slow clients; past it new requests are refused (503). Large
     // replies are read in pieces as they go, so each connection holds little.
     size_t replyBudgetBytes = 64 * 1024 * 1024;
+    size_t webSendBufferBytes = 128 * 1024; // the kernel's send buffer of a web connection
+    size_t webReadSliceBytes = 256 * 1024;  // read from one web connection per pass of the loop
+    size_t maxBackgroundJobs = 8;           // waiting for the worker; more are refused (503)
     bool handleSignals = false; // SIGTERM and SIGINT stop the loop (the program, not tests)
 };
 
@@ -69,7 +73,7 @@ public:
 
 private:
     struct WebConnection;
-    enum Tag : uint64_t { WebListener = 1, VoiceListener = 2, SignalSource = 3, StopSource = 4, Web = 5, Voice = 6 };
+    enum Tag : uint64_t { WebListener = 1, VoiceListener = 2, SignalSource = 3, StopSource = 4, Web = 5, Voice = 6, WorkDone = 7 };
 
     static uint64_t tag(Tag kind, uint64_t id) { return uint64_t(kind) << 56 | id; }
     int listenOn(int port, int& boundPort);
@@ -82,6 +86,7 @@ private:
     void closeWeb(WebConnection& connection);
     void readVoice(VoiceConnection& connection, int64_t nowMs);
     void timers(int64_t nowMs);
+    void finishBackgroundWork(int64_t nowMs);
     void setWatch(int fd, uint64_t data, uint32_t events);
 
     ServerConfig m_config;
@@ -89,6 +94,9 @@ private:
     Sessions m_sessions;
     std::unique_ptr<VoiceRelay> m_relay;
     std::unique_ptr<WebApi> m_api;
+    Store m_backgroundStore; // the worker's own connection to the database
+    BackgroundWork<WebApi::Reply> m_work;
+    int m_workFd = -1;
     int m_epoll = -1;
     int m_webListener = -1;
     int m_voiceListener = -1;

@@ -60,10 +60,16 @@ public:
         // When set, the rest of the body: appends the next piece to its argument each time the
         // bytes before it are out.
         std::function<int(std::string&)> stream;
+        // When set, the reply is this job's, run away from the event loop (see BackgroundWork).
+        std::function<Reply()> background;
     };
     enum { StreamFailed = -1, StreamDone = 0, StreamMore = 1 };
 
     WebApi(Store& store, Sessions& sessions, VoiceRelay* relay, WebApiConfig config);
+
+    // A second connection to the same database, used only by background jobs; without it
+    // everything runs on the loop.
+    void setBackgroundStore(Store* store) { m_backgroundStore = store; }
 
     // source: the peer's IPv4 address (network order), for the limits kept per address.
     Reply handle(const HttpRequest& request, int64_t nowMs, uint32_t source = 0);
@@ -135,6 +141,7 @@ private:
     void leaveChannel(Session& session);
 
     Store& m_store;
+    Store* m_backgroundStore = nullptr;
     Sessions& m_sessions;
     VoiceRelay* m_relay;
     WebApiConfig m_config;

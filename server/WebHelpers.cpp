@@ -3,23 +3,27 @@
 #include "server/FormData.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 namespace Zumeli {
 
 namespace {
 
-int hexNibble(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
+// Each byte's value as a hexadecimal digit, -1 for anything else.
+struct NibbleTable {
+    int8_t value[256];
+    NibbleTable()
+    {
+        for (int c = 0; c < 256; ++c)
+            value[c] = c >= '0' && c <= '9' ? int8_t(c - '0')
+                : c >= 'A' && c <= 'F'      ? int8_t(c - 'A' + 10)
+                : c >= 'a' && c <= 'f'      ? int8_t(c - 'a' + 10)
+                                            : int8_t(-1);
+    }
+};
 
+const NibbleTable Nibbles;
 
 } // namespace
 
@@ -29,8 +33,8 @@ bool decodeHex(const std::string& hex, std::vector<uint8_t>& out)
         return false;
     out.resize(hex.size() / 2);
     for (size_t i = 0; i < out.size(); ++i) {
-        int high = hexNibble(hex[2 * i]);
-        int low = hexNibble(hex[2 * i + 1]);
+        int high = Nibbles.value[uint8_t(hex[2 * i])];
+        int low = Nibbles.value[uint8_t(hex[2 * i + 1])];
         if (high < 0 || low < 0)
             return false;
         out[i] = uint8_t(high * 16 + low);

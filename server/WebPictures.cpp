@@ -12,6 +12,8 @@ namespace Zumeli {
 namespace {
 
 constexpr size_t StreamPieceBytes = 64 * 1024;
+// Pictures larger than this are decoded and stored away from the event loop.
+constexpr size_t BackgroundHexBytes = 256 * 1024;
 
 } // namespace
 
@@ -22,11 +24,11 @@ WebApi::Reply WebApi::saveImage(const FormData& form, int64_t nowMs)
         return xml(XmlReply::fail("INVALID SESSION"));
     long type = form.number("imagetype", -1);
     long param = form.number("paramid", -1);
-    std::string hex = form.value("data").str();
+    const std::string* data = form.find("data");
+    std::string hex = data ? *data : std::string();
     if (hex.size() > 2 * m_config.maxImageBytes)
         return xml(XmlReply::fail("IMAGE TOO LARGE"), 413);
-    std::vector<uint8_t> bytes;
-    if (hex.empty() || !decodeHex(hex, bytes))
+    if (hex.empty())
         return xml(XmlReply::fail("BAD IMAGE DATA"));
     bool allowed = false;
     if (type == 2) {
@@ -41,12 +43,24 @@ WebApi::Reply WebApi::saveImage(const FormData& form, int64_t nowMs)
     }
     if (!allowed)
         return xml(XmlReply::fail("NOT ALLOWED"), 403);
-    int version = m_store.saveImage(int(type), int(param), bytes);
-    if (!version)
-        return xml(XmlReply::fail("SERVER ERROR"), 500);
-    Log::info("image type %ld id %ld saved by user %d (%zu bytes, version %d)", type, param, session->userId,
-              bytes.size(), version);
-    return xml(XmlReply::ok().number("postimageresult", 1).number("version", version));
+    bool large = hex.size() > BackgroundHexBytes;
+    // Decoding and storing touch nothing but the given store, so they can run on the worker.
+    auto store = [hex = std::move(hex), type, param, user = session->userId](Store& into) {
+        std::vector<uint8_t> bytes;
+        if (!decodeHex(hex, bytes))
+            return xml(XmlReply::fail("BAD IMAGE DATA"));
+        int version = into.saveImage(int(type), int(param), bytes);
+        if (!version)
+            return xml(XmlReply::fail("SERVER ERROR"), 500);
+        Log::info("image type %ld id %ld saved by user %d (%zu bytes, version %d)", type, param, user, bytes.size(), version);
+        return xml(XmlReply::ok().number("postimageresult", 1).number("version", version));
+    };
+    if (m_backgroundStore && large) {
+        Reply reply;
+        reply.background = [store = std::move(store), into = m_backgroundStore]() mutable { return store(*into); };
+        return reply;
+    }
+    return store(m_store);
 }
 
 WebApi::Reply WebApi::loadImage(const FormData& form, int64_t nowMs)
