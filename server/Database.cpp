@@ -76,6 +76,13 @@ bool Database::exec(const char* sql)
 
 int64_t Database::lastInsertId() const { return m_db ? sqlite3_last_insert_rowid(m_db) : 0; }
 int Database::changes() const { return m_db ? sqlite3_changes(m_db) : 0; }
+bool Database::setAutoCheckpoint(bool on) { return exec(on ? "PRAGMA wal_autocheckpoint=1000;" : "PRAGMA wal_autocheckpoint=0;"); }
+
+bool Database::checkpoint()
+{
+    return m_db && sqlite3_wal_checkpoint_v2(m_db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr) == SQLITE_OK;
+}
+
 void Database::setBusyTimeout(int ms)
 {
     if (m_db)

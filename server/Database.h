@@ -33,6 +33,11 @@ public:
     int changes() const;
     const char* lastError() const;
     void setBusyTimeout(int ms);
+    // Whether commits copy the write-ahead log back into the file themselves (with a sync) once
+    // it has grown; a connection that leaves it to another one never pays for that.
+    bool setAutoCheckpoint(bool on);
+    // Copies what it can of the write-ahead log back into the file without waiting for anyone.
+    bool checkpoint();
     sqlite3* handle() const { return m_db; }
 
 private:

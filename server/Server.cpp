@@ -26,6 +26,8 @@ int64_t monotonicMs()
 
 namespace {
 
+constexpr int AcceptsPerPass = 64;
+
 std::string peerName(const sockaddr_in& address)
 {
     char host[INET_ADDRSTRLEN] = "?";
@@ -129,6 +131,9 @@ bool Server::start()
     m_workFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (m_config.databasePath != ":memory:" && m_workFd >= 0 && m_backgroundStore.open(m_config.databasePath)) {
         m_api->setBackgroundStore(&m_backgroundStore);
+        // The worker also copies the write-ahead log back into the file (which syncs it), so a
+        // commit on the loop never does.
+        m_store.database().setAutoCheckpoint(false);
         m_work.start([fd = m_workFd] {
             uint64_t one = 1;
             [[maybe_unused]] ssize_t written = ::write(fd, &one, sizeof one);
@@ -237,7 +242,9 @@ void Server::run()
 
 void Server::acceptWeb(int64_t nowMs)
 {
-    for (;;) {
+    // A bounded number per pass: a flood of connections waits in the listen queue while the
+    // relay runs (the listener stays readable, so the next pass takes more).
+    for (int taken = 0; taken < AcceptsPerPass; ++taken) {
         sockaddr_in address {};
         socklen_t size = sizeof address;
         int fd = accept4(m_webListener, reinterpret_cast<sockaddr*>(&address), &size, SOCK_NONBLOCK | SOCK_CLOEXEC);
@@ -466,7 +473,7 @@ void Server::finishBackgroundWork(int64_t nowMs)
 
 void Server::acceptVoice(int64_t nowMs)
 {
-    for (;;) {
+    for (int taken = 0; taken < AcceptsPerPass; ++taken) {
         sockaddr_in address {};
         socklen_t size = sizeof address;
         int fd = accept4(m_voiceListener, reinterpret_cast<sockaddr*>(&address), &size, SOCK_NONBLOCK | SOCK_CLOEXEC);
@@ -539,6 +546,11 @@ void Server::timers(int64_t nowMs)
     }
     if (nowMs - m_lastSessionSweepMs >= 1000) {
         m_lastSessionSweepMs = nowMs;
+        if (m_work.running() && m_work.pending() == 0)
+            m_work.post(0, [this] {
+                m_backgroundStore.database().checkpoint();
+                return WebApi::Reply();
+            });
         std::vector<std::string> ended = m_api->expireSessions(nowMs);
         if (!ended.empty())
             Log::info("%zu sessions expired", ended.size());

@@ -50,6 +50,15 @@ VoiceConnection* VoiceRelay::open(int fd, const std::string& peer, int64_t nowMs
     connection->lastProgressMs = nowMs;
     VoiceConnection* raw = connection.get();
     m_connections.emplace(raw->id, std::move(connection));
+    m_awaitingHello.push_back(raw->id);
+    // Keep the order list from growing with connections long past their Hello.
+    if (m_awaitingHello.size() > 2 * m_connections.size() + 64) {
+        std::deque<uint64_t> still;
+        for (uint64_t id : m_awaitingHello)
+            if (VoiceConnection* c = find(id); c && !c->helloDone)
+                still.push_back(id);
+        m_awaitingHello.swap(still);
+    }
     Log::info("voice %s #%llu connected", peer.c_str(), (unsigned long long)raw->id);
     return raw;
 }
@@ -62,14 +71,16 @@ size_t VoiceRelay::connectionsFrom(uint32_t address) const
 
 bool VoiceRelay::dropOldestWithoutHello()
 {
-    VoiceConnection* oldest = nullptr;
-    for (auto& [id, connection] : m_connections)
-        if (!connection->helloDone && (!oldest || connection->openedMs < oldest->openedMs))
-            oldest = connection.get();
-    if (!oldest)
-        return false;
-    close(*oldest, "dropped to make room: no Hello yet");
-    return true;
+    // Connections in the order they opened; those gone or past their Hello are skipped once.
+    while (!m_awaitingHello.empty()) {
+        VoiceConnection* oldest = find(m_awaitingHello.front());
+        m_awaitingHello.pop_front();
+        if (oldest && !oldest->helloDone) {
+            close(*oldest, "dropped to make room: no Hello yet");
+            return true;
+        }
+    }
+    return false;
 }
 
 VoiceConnection* VoiceRelay::find(uint64_t id)

@@ -4,6 +4,7 @@
 #include "voice/VoicePacket.h"
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -138,6 +139,7 @@ private:
     std::unordered_map<uint64_t, std::unique_ptr<VoiceConnection>> m_connections;
     std::map<int, Channel> m_channels;
     std::unordered_map<uint32_t, size_t> m_perAddress;
+    std::deque<uint64_t> m_awaitingHello; // ids in the order they opened
     std::vector<VoiceConnection*> m_dirty;
     std::vector<std::unique_ptr<VoiceConnection>> m_closed;
     Counters m_counters;
