@@ -14,8 +14,8 @@ namespace Zumeli {
 // One worker thread for the requests that would hold the event loop too long (a large picture
 // decoded and written to the database). Jobs run in order; each result is handed back to the loop
 // through an eventfd, so the loop never waits for a job.
-template<typename Result>
-class BackgroundWork {
+template <typename Result> class BackgroundWork
+{
 public:
     using Job = std::function<Result()>;
 
@@ -55,7 +55,7 @@ public:
     {
         {
             std::lock_guard<std::mutex> lock(m_mutex);
-            m_jobs.push_back({ key, std::move(job) });
+            m_jobs.push_back({key, std::move(job)});
         }
         m_wake.notify_one();
     }

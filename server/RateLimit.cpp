@@ -14,7 +14,7 @@ RateLimit::Bucket* RateLimit::bucket(uint64_t key, int64_t nowMs)
             sweep(nowMs);
         if (m_buckets.size() >= m_maxKeys)
             return nullptr;
-        it = m_buckets.emplace(key, Bucket { m_burst, nowMs }).first;
+        it = m_buckets.emplace(key, Bucket{m_burst, nowMs}).first;
     }
     Bucket& b = it->second;
     b.tokens = std::min(m_burst, b.tokens + double(nowMs - b.lastMs) * m_perMs);

@@ -9,12 +9,11 @@ namespace Zumeli {
 // Token buckets by key (a source address, a user id, an account): each holds up to `burst`
 // tokens and regains `perMinute` of them a minute. Memory stays bounded: buckets that are full
 // again are forgotten when the table grows, and past `maxKeys` a new key is refused.
-class RateLimit {
+class RateLimit
+{
 public:
     RateLimit(double burst, double perMinute, size_t maxKeys = 100000)
-        : m_burst(burst)
-        , m_perMs(perMinute / 60000.0)
-        , m_maxKeys(maxKeys)
+        : m_burst(burst), m_perMs(perMinute / 60000.0), m_maxKeys(maxKeys)
     {
     }
 
@@ -26,7 +25,8 @@ public:
     size_t size() const { return m_buckets.size(); }
 
 private:
-    struct Bucket {
+    struct Bucket
+    {
         double tokens = 0;
         int64_t lastMs = 0;
     };

@@ -12,7 +12,10 @@ size_t sequenceLength(std::string_view text, size_t at)
     uint8_t lead = uint8_t(text[at]);
     if (lead < 0x80)
         return 1;
-    size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+    size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                    : lead >= 0xE0 && lead <= 0xEF ? 3
+                    : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                   : 0;
     if (length == 0 || at + length > text.size())
         return 0;
     for (size_t i = 1; i < length; ++i)
@@ -20,8 +23,8 @@ size_t sequenceLength(std::string_view text, size_t at)
             return 0;
     uint8_t second = uint8_t(text[at + 1]);
     // No overlong forms, no surrogates, nothing past U+10FFFF.
-    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) || (lead == 0xF0 && second < 0x90)
-        || (lead == 0xF4 && second > 0x8F))
+    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) ||
+        (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second > 0x8F))
         return 0;
     return length;
 }

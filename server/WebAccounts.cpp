@@ -1,11 +1,11 @@
 #include "server/WebApi.h"
 
-#include "server/WebHelpers.h"
 #include "server/Log.h"
 #include "server/PasswordHash.h"
 #include "server/Sessions.h"
 #include "server/Store.h"
 #include "server/VoiceRelay.h"
+#include "server/WebHelpers.h"
 
 #include <algorithm>
 #include <cctype>
@@ -24,7 +24,7 @@ bool WebApi::validUserName(const std::string& name)
         if (!std::isalnum(uint8_t(c)) && c != '_' && c != '-' && c != '.')
             return false;
     // Names the service uses itself.
-    for (const char* reserved : { "anonymous", "guest", "admin", "administrator" })
+    for (const char* reserved : {"anonymous", "guest", "admin", "administrator"})
         if (strcasecmp(name.c_str(), reserved) == 0)
             return false;
     return true;
@@ -33,7 +33,8 @@ bool WebApi::validUserName(const std::string& name)
 bool WebApi::validMail(const std::string& mail)
 {
     size_t at = mail.find('@');
-    if (mail.size() < 5 || mail.size() > 120 || at == std::string::npos || at == 0 || mail.find('@', at + 1) != std::string::npos)
+    if (mail.size() < 5 || mail.size() > 120 || at == std::string::npos || at == 0 ||
+        mail.find('@', at + 1) != std::string::npos)
         return false;
     size_t dot = mail.find('.', at);
     if (dot == std::string::npos || dot == at + 1 || dot + 1 >= mail.size() || mail.back() == '.')
@@ -46,7 +47,8 @@ bool WebApi::validMail(const std::string& mail)
 
 bool WebApi::validDigest(const std::string& digest)
 {
-    return digest.size() == 8 && std::all_of(digest.begin(), digest.end(), [](char c) { return std::isxdigit(uint8_t(c)); });
+    return digest.size() == 8 &&
+           std::all_of(digest.begin(), digest.end(), [](char c) { return std::isxdigit(uint8_t(c)); });
 }
 WebApi::Reply WebApi::login(const FormData& form, int64_t nowMs)
 {
@@ -57,7 +59,8 @@ WebApi::Reply WebApi::login(const FormData& form, int64_t nowMs)
     bool guest = form.value("an").equals("1");
     // Guests have a share of the sessions of their own, so registered users always find room.
     if (m_sessions.size() >= m_config.maxSessions || (guest && m_sessions.guestCount() >= guestLimit())) {
-        Log::warn("login refused: %zu sessions, %zu of them guests", m_sessions.size(), m_sessions.guestCount());
+        Log::warn("login refused: %zu sessions, %zu of them guests", m_sessions.size(),
+                  m_sessions.guestCount());
         return xml(XmlReply::fail("TOO MANY USERS").number("tmu", 1));
     }
     std::optional<UserRecord> user;
@@ -71,7 +74,8 @@ WebApi::Reply WebApi::login(const FormData& form, int64_t nowMs)
         std::string name = form.value("us").str();
         uint64_t account = textKey(name.data(), name.size());
         // After a few wrong passwords an account, and an address, get one try a minute.
-        if (!m_failuresPerAccount.available(account, nowMs) || !m_failuresPerAddress.available(m_source, nowMs))
+        if (!m_failuresPerAccount.available(account, nowMs) ||
+            !m_failuresPerAddress.available(m_source, nowMs))
             return xml(XmlReply::fail("TOO MANY ATTEMPTS"));
         user = m_store.userByName(name);
         if (!user || !passwordMatches(form.value("pw").str(), user->password)) {
@@ -81,7 +85,9 @@ WebApi::Reply WebApi::login(const FormData& form, int64_t nowMs)
         }
     }
     Session& session = m_sessions.create(user->id, user->guest, nowMs);
-    int channel = user->lastChannel >= Store::FirstChannel && user->lastChannel <= Store::LastChannel ? user->lastChannel : 1000;
+    int channel = user->lastChannel >= Store::FirstChannel && user->lastChannel <= Store::LastChannel
+                      ? user->lastChannel
+                      : 1000;
     XmlReply reply = XmlReply::ok();
     reply.text("sessionID", session.id)
         .number("ch", channel)
@@ -95,7 +101,8 @@ WebApi::Reply WebApi::login(const FormData& form, int64_t nowMs)
         .text("lot", localizationVersion())
         .number("sop", 3) // keep-alive and no Nagle delay on the voice connection
         .raw("sud", ownDetails(*user));
-    Log::info("login user %d%s", user->id, user->guest ? " (guest)" : ""); // never the session id: it is a credential
+    Log::info("login user %d%s", user->id,
+              user->guest ? " (guest)" : ""); // never the session id: it is a credential
     return xml(reply);
 }
 
@@ -144,7 +151,8 @@ WebApi::Reply WebApi::usersDetails(const FormData& form, int64_t)
     size_t position = 0;
     while (position <= list.size() && seen.size() < 500) {
         size_t comma = list.find(',', position);
-        std::string item = list.substr(position, comma == std::string::npos ? std::string::npos : comma - position);
+        std::string item =
+            list.substr(position, comma == std::string::npos ? std::string::npos : comma - position);
         position = comma == std::string::npos ? list.size() + 1 : comma + 1;
         long id = 0;
         if (!parseLong(item, id) || id <= 0 || id > INT32_MAX || !seen.insert(int(id)).second)

@@ -1,12 +1,12 @@
 #include "server/WebApi.h"
 
-#include "server/WebHelpers.h"
 #include "data/XmlChunk.h"
-#include "server/TextRules.h"
 #include "server/Log.h"
 #include "server/Sessions.h"
 #include "server/Store.h"
+#include "server/TextRules.h"
 #include "server/VoiceRelay.h"
+#include "server/WebHelpers.h"
 
 #include <climits>
 #include <unordered_set>
@@ -24,7 +24,7 @@ bool WebApi::isAdminOrCoadmin(int channel, int userId)
 WebApi::Reply WebApi::getAdmin(const FormData& form, int64_t nowMs)
 {
     // The client takes a reply whose body is just "FAIL" as a refusal.
-    const Reply refused { 403, httpResponse(403, "text/plain", "FAIL") };
+    const Reply refused{403, httpResponse(403, "text/plain", "FAIL")};
     Session* session = this->session(form, nowMs);
     if (!session || session->channel == 0)
         return refused;
@@ -59,7 +59,8 @@ WebApi::Reply WebApi::getAdmin(const FormData& form, int64_t nowMs)
         if (insider) {
             for (int id : ids) {
                 auto user = m_store.userById(id);
-                entries += "<id>" + std::to_string(id) + "," + xmlEscape(user ? userName(*user) : "") + "</id>\r\n";
+                entries +=
+                    "<id>" + std::to_string(id) + "," + xmlEscape(user ? userName(*user) : "") + "</id>\r\n";
             }
         }
         document.raw(name, entries);
@@ -94,9 +95,9 @@ bool readIds(const XmlChunk& admin, const char* name, std::vector<int>& ids)
         // A client may send "id,name" as it reads it; only the id counts.
         std::string text = entry.rawText().field(0, ',').str();
         size_t first = text.find_first_not_of(" \t\r\n"), last = text.find_last_not_of(" \t\r\n");
-        if (first != std::string::npos && parseLong(std::string_view(text).substr(first, last - first + 1), id) && id > 0
-            && id <= INT32_MAX
-            && seen.insert(int(id)).second)
+        if (first != std::string::npos &&
+            parseLong(std::string_view(text).substr(first, last - first + 1), id) && id > 0 &&
+            id <= INT32_MAX && seen.insert(int(id)).second)
             ids.push_back(int(id));
     }
     return true;
@@ -134,8 +135,8 @@ bool readAdministration(const Text& data, AdministrationDocument& d)
     admin.readInt("lang", d.lang);
     admin.readInt("type", d.type);
     admin.readInt("limit", d.limit);
-    return readIds(admin, "listenOnly", d.listenOnly) && readIds(admin, "coadmin", d.coadmins)
-        && readIds(admin, "restricted", d.restricted) && readIds(admin, "excluded", d.excluded);
+    return readIds(admin, "listenOnly", d.listenOnly) && readIds(admin, "coadmin", d.coadmins) &&
+           readIds(admin, "restricted", d.restricted) && readIds(admin, "excluded", d.excluded);
 }
 
 } // namespace

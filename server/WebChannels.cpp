@@ -1,10 +1,10 @@
 #include "server/WebApi.h"
 
-#include "server/WebHelpers.h"
 #include "server/Log.h"
 #include "server/Sessions.h"
 #include "server/Store.h"
 #include "server/VoiceRelay.h"
+#include "server/WebHelpers.h"
 
 #include <algorithm>
 
@@ -68,9 +68,9 @@ WebApi::Reply WebApi::joinChannel(const FormData& form, int64_t nowMs)
         leaveChannel(*session);
         return xml(XmlReply::fail("ACCESS DENIED").number("pe", 2));
     }
-    if (channel->adminId != 0 && admin.limit > 0 && session->userId != channel->adminId
-        && !m_sessions.isUserIn(session->userId, channel->number)
-        && m_sessions.usersIn(channel->number).size() >= size_t(admin.limit)) {
+    if (channel->adminId != 0 && admin.limit > 0 && session->userId != channel->adminId &&
+        !m_sessions.isUserIn(session->userId, channel->number) &&
+        m_sessions.usersIn(channel->number).size() >= size_t(admin.limit)) {
         leaveChannel(*session);
         return xml(XmlReply::fail("FULL").number("pe", access.permission));
     }
@@ -84,9 +84,9 @@ WebApi::Reply WebApi::joinChannel(const FormData& form, int64_t nowMs)
     XmlReply reply;
     reply.text("status", unchanged ? "OK" : "UP");
     if (!unchanged) {
-        std::string name = !admin.title.isEmpty() ? admin.title.str()
-            : !channel->name.empty()              ? channel->name
-                                                  : "Canal   " + channelDisplay(channel->number);
+        std::string name = !admin.title.isEmpty()   ? admin.title.str()
+                           : !channel->name.empty() ? channel->name
+                                                    : "Canal   " + channelDisplay(channel->number);
         reply.text("ip", m_config.publicHost)
             .number("port", m_config.voicePort)
             .number("codec", channel->codec)
@@ -139,6 +139,7 @@ WebApi::Reply WebApi::searchChannel(const FormData& form, int64_t nowMs)
     }
     return xml(XmlReply::ok().number("channel", found));
 }
+
 WebApi::Reply WebApi::userChannelStatus(const FormData& form, int64_t nowMs)
 {
     Session* session = this->session(form, nowMs);

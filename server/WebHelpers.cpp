@@ -11,15 +11,16 @@ namespace Zumeli {
 namespace {
 
 // Each byte's value as a hexadecimal digit, -1 for anything else.
-struct NibbleTable {
+struct NibbleTable
+{
     int8_t value[256];
     NibbleTable()
     {
         for (int c = 0; c < 256; ++c)
-            value[c] = c >= '0' && c <= '9' ? int8_t(c - '0')
-                : c >= 'A' && c <= 'F'      ? int8_t(c - 'A' + 10)
-                : c >= 'a' && c <= 'f'      ? int8_t(c - 'a' + 10)
-                                            : int8_t(-1);
+            value[c] = c >= '0' && c <= '9'   ? int8_t(c - '0')
+                       : c >= 'A' && c <= 'F' ? int8_t(c - 'A' + 10)
+                       : c >= 'a' && c <= 'f' ? int8_t(c - 'a' + 10)
+                                              : int8_t(-1);
     }
 };
 
@@ -57,7 +58,10 @@ std::string chunkText(const XmlChunk& chunk, const char* name)
     return decoded.str();
 }
 
-bool contains(const std::vector<int>& ids, int id) { return std::find(ids.begin(), ids.end(), id) != ids.end(); }
+bool contains(const std::vector<int>& ids, int id)
+{
+    return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
 
 std::string channelDisplay(int number)
 {

@@ -24,7 +24,7 @@ constexpr size_t FetchServiceMessages = 20;
 
 int WebApi::storeMessage(int sender, int recipient, int type, const std::string& text)
 {
-    StoredMessage message { sender, type, int64_t(std::time(nullptr)), text };
+    StoredMessage message{sender, type, int64_t(std::time(nullptr)), text};
     if (!m_store.addMessage(recipient, message, m_config.mailboxLimit))
         return 0;
     if (m_relay)
@@ -55,7 +55,8 @@ WebApi::Reply WebApi::sendMessage(const FormData& form, int64_t nowMs)
         if (ids.count() > int(m_config.maxRecipients))
             return xml(XmlReply::fail("TOO MANY RECIPIENTS"));
         long value = 0;
-        if (parseLong(id.rawText().str(), value) && value > 0 && value <= INT32_MAX && seen.insert(int(value)).second)
+        if (parseLong(id.rawText().str(), value) && value > 0 && value <= INT32_MAX &&
+            seen.insert(int(value)).second)
             listed.push_back(int(value));
     }
     std::vector<int> recipients;
@@ -86,7 +87,8 @@ WebApi::Reply WebApi::getMessages(const FormData& form, int64_t nowMs)
     bool moreUsers = false, moreService = false;
     std::vector<int64_t> userIds, serviceIds;
     std::string users;
-    for (const auto& message : m_store.waitingMessages(session->userId, FetchMessages, FetchTextBytes, moreUsers)) {
+    for (const auto& message :
+         m_store.waitingMessages(session->userId, FetchMessages, FetchTextBytes, moreUsers)) {
         XmlReply entry;
         entry.number("sender", message.sender)
             .number("datetime", message.datetime)
@@ -96,7 +98,8 @@ WebApi::Reply WebApi::getMessages(const FormData& form, int64_t nowMs)
         userIds.push_back(message.id);
     }
     std::string service;
-    for (const auto& waiting : m_store.waitingServiceMessages(session->userId, FetchServiceMessages, moreService)) {
+    for (const auto& waiting :
+         m_store.waitingServiceMessages(session->userId, FetchServiceMessages, moreService)) {
         const ServiceMessageData& message = waiting.data;
         std::string buttons;
         for (int slot = 0; slot < 4; ++slot) {

@@ -1,9 +1,9 @@
 #include "server/WebApi.h"
 
-#include "server/WebHelpers.h"
 #include "server/Log.h"
 #include "server/Sessions.h"
 #include "server/Store.h"
+#include "server/WebHelpers.h"
 
 #include <algorithm>
 
@@ -36,8 +36,9 @@ WebApi::Reply WebApi::saveImage(const FormData& form, int64_t nowMs)
     } else if (type == 0 || type == 1 || type == 3) {
         // Channel pictures: the administration, or any registered member of a free channel.
         auto channel = m_store.channel(int(param));
-        allowed = channel && !session->guest
-            && (channel->adminId == 0 ? session->channel == channel->number : isAdminOrCoadmin(channel->number, session->userId));
+        allowed = channel && !session->guest &&
+                  (channel->adminId == 0 ? session->channel == channel->number
+                                         : isAdminOrCoadmin(channel->number, session->userId));
     } else if (type == 4) {
         allowed = session->channel == param; // the photo shared with the channel one is in
     }
@@ -52,12 +53,15 @@ WebApi::Reply WebApi::saveImage(const FormData& form, int64_t nowMs)
         int version = into.saveImage(int(type), int(param), bytes);
         if (!version)
             return xml(XmlReply::fail("SERVER ERROR"), 500);
-        Log::info("image type %ld id %ld saved by user %d (%zu bytes, version %d)", type, param, user, bytes.size(), version);
+        Log::info("image type %ld id %ld saved by user %d (%zu bytes, version %d)", type, param, user,
+                  bytes.size(), version);
         return xml(XmlReply::ok().number("postimageresult", 1).number("version", version));
     };
     if (m_backgroundStore && large) {
         Reply reply;
-        reply.background = [store = std::move(store), into = m_backgroundStore]() mutable { return store(*into); };
+        reply.background = [store = std::move(store), into = m_backgroundStore]() mutable {
+            return store(*into);
+        };
         return reply;
     }
     return store(m_store);
@@ -74,7 +78,7 @@ WebApi::Reply WebApi::loadImage(const FormData& form, int64_t nowMs)
     // that does not read costs one piece, not the whole picture.
     std::string head = httpResponse(200, "image/jpeg", std::string_view());
     head.replace(head.find("Content-Length: 0"), 17, "Content-Length: " + std::to_string(image->size));
-    Reply reply { 200, std::move(head) };
+    Reply reply{200, std::move(head)};
     Store& store = m_store;
     size_t offset = 0;
     reply.stream = [&store, image = *image, offset](std::string& out) mutable {

@@ -1,10 +1,10 @@
 #include "server/WebApi.h"
 
-#include "server/WebHelpers.h"
 #include "data/Checksum.h"
 #include "data/XmlChunk.h"
 #include "server/Sessions.h"
 #include "server/Store.h"
+#include "server/WebHelpers.h"
 
 #include <sys/stat.h>
 
@@ -13,7 +13,9 @@ namespace Zumeli {
 std::string WebApi::localizationVersion()
 {
     // The operator may replace the table while the server runs; it is read again when it changed.
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (m_config.localizationPath.empty() || ::stat(m_config.localizationPath.c_str(), &info) != 0) {
         m_localizationVersion.clear();
         m_localizationStamp = -1;
@@ -65,7 +67,8 @@ WebApi::Reply WebApi::xmlSend(const FormData& form, int64_t nowMs)
         XmlChunk sub = document.child("sub");
         long channel = chunkLong(sub, "ch", 0);
         bool on = chunkLong(sub, "st", 0) == 1;
-        bool done = m_store.channel(int(channel)) && m_store.setSubscription(session->userId, int(channel), on);
+        bool done =
+            m_store.channel(int(channel)) && m_store.setSubscription(session->userId, int(channel), on);
         return xml(result(done ? 1 : 0).number("channelSubscriptionResult", done ? 1 : 0));
     }
     if (kind == "subscriptionMessage") {
@@ -81,7 +84,8 @@ WebApi::Reply WebApi::xmlSend(const FormData& form, int64_t nowMs)
         int sent = 0;
         for (int subscriber : m_store.subscribers(int(channel)))
             if (subscriber != session->userId)
-                sent += storeMessage(session->userId, subscriber, 1, "Invitation to channel " + channelDisplay(int(channel)));
+                sent += storeMessage(session->userId, subscriber, 1,
+                                     "Invitation to channel " + channelDisplay(int(channel)));
         return xml(result(1).number("msgResult", 1).number("sent", sent));
     }
     if (kind == "usergroups") {
@@ -104,10 +108,11 @@ WebApi::Reply WebApi::xmlGet(const FormData& form, int64_t nowMs)
     if (!form.value("kind").equals("localizationDatabase"))
         return xml(XmlReply::fail("UNKNOWN KIND"));
     Text table;
-    if (m_config.localizationPath.empty() || !table.loadFromFile(Text(m_config.localizationPath)) || table.isEmpty())
+    if (m_config.localizationPath.empty() || !table.loadFromFile(Text(m_config.localizationPath)) ||
+        table.isEmpty())
         return xml(XmlReply::fail("NOT AVAILABLE"));
     std::string body = table.str() + checksumHex(table).str();
-    return { 200, httpResponse(200, XmlType, body) };
+    return {200, httpResponse(200, XmlType, body)};
 }
 
 } // namespace Zumeli

@@ -3,48 +3,19 @@
 
 #include "ServerFixture.h"
 
-#include "data/Checksum.h"
-
 using namespace Zumeli;
 using namespace ServerTest;
 
 namespace {
 
-class AdministrationTest : public ::testing::Test {
+class AdministrationTest : public ServiceTest
+{
 protected:
-    DataFolder folder;
-    std::unique_ptr<RunningServer> server;
-
-    void SetUp() override
-    {
-        server = std::make_unique<RunningServer>(folder.database());
-        ASSERT_TRUE(server->started());
-    }
-    int port() const { return server->webPort(); }
-    WebUser account(const std::string& name)
-    {
-        EXPECT_TRUE(registerAccount(port(), name, "3D0E8682", name + "%40example.org"));
-        auto user = login(port(), name, "3D0E8682");
-        EXPECT_TRUE(user);
-        return user.value_or(WebUser {});
-    }
-    WebUser inChannel(int channel)
-    {
-        auto user = guest(port());
-        EXPECT_TRUE(user);
-        EXPECT_NE(statusOf(user->join(channel)), "FAIL");
-        return user.value_or(WebUser {});
-    }
-    std::unique_ptr<VoiceClient> voice(const WebUser& user)
-    {
-        auto client = joinVoice(server->voicePort(), user);
-        EXPECT_TRUE(client) << "voice Hello of user " << user.id;
-        return client;
-    }
+    void SetUp() override { start(); }
     std::string save(const WebUser& admin, int mode, const std::string& lists)
     {
-        return admin.call("SaveAdmin.php", "data=<administration><ChannelAccessMode>" + std::to_string(mode)
-                                               + "</ChannelAccessMode>" + lists + "</administration>&");
+        return admin.call("SaveAdmin.php", "data=<administration><ChannelAccessMode>" + std::to_string(mode) +
+                                               "</ChannelAccessMode>" + lists + "</administration>&");
     }
 };
 
@@ -53,7 +24,10 @@ bool isControl(const std::optional<VoicePacket>& packet, VoiceMessage type)
     return packet && packet->kind() == VoicePacket::Control && packet->type() == uint8_t(type);
 }
 
-std::string one(const char* list, int id) { return std::string("<") + list + "><id>" + std::to_string(id) + "</id></" + list + ">"; }
+std::string one(const char* list, int id)
+{
+    return std::string("<") + list + "><id>" + std::to_string(id) + "</id></" + list + ">";
+}
 
 TEST_F(AdministrationTest, ADecisionReachesThoseAlreadyInTheChannelAtOnce)
 {
@@ -76,8 +50,8 @@ TEST_F(AdministrationTest, ADecisionReachesThoseAlreadyInTheChannelAtOnce)
     auto seen = voiceOwner->drain(300);
     auto has = [&](VoiceMessage type, uint32_t sender, int32_t user = -1) {
         for (const auto& packet : seen)
-            if (packet.kind() == VoicePacket::Control && packet.type() == uint8_t(type) && packet.senderId() == sender
-                && (user < 0 || packet.arg32(0) == uint32_t(user)))
+            if (packet.kind() == VoicePacket::Control && packet.type() == uint8_t(type) &&
+                packet.senderId() == sender && (user < 0 || packet.arg32(0) == uint32_t(user)))
                 return true;
         return false;
     };
@@ -88,7 +62,8 @@ TEST_F(AdministrationTest, ADecisionReachesThoseAlreadyInTheChannelAtOnce)
     EXPECT_EQ(users.find(std::to_string(unwanted.id) + ","), std::string::npos);
     EXPECT_EQ(element(unwanted.call("GetUserChannelStatus.php", ""), "errorString"), "INVALID SESSION");
     // The new listener's audio is no longer relayed; its next join says so.
-    EXPECT_TRUE(isControl(voiceTalker->nextOfType(VoiceMessage::ChannelSettingsChanged), VoiceMessage::ChannelSettingsChanged));
+    EXPECT_TRUE(isControl(voiceTalker->nextOfType(VoiceMessage::ChannelSettingsChanged),
+                          VoiceMessage::ChannelSettingsChanged));
     ASSERT_TRUE(voiceTalker->audio(1));
     EXPECT_TRUE(voiceOwner->drain(300).empty());
     EXPECT_EQ(element(talker.join(1300), "pe"), "1");
@@ -110,7 +85,8 @@ TEST_F(AdministrationTest, ARefusedJoinTakesTheSessionOutOfItsChannel)
     auto gone = voiceOther->nextOfType(VoiceMessage::UsersGone);
     ASSERT_TRUE(gone);
     EXPECT_EQ(gone->arg32(0), uint32_t(visitor.id));
-    EXPECT_EQ(element(other.call("getUsersList.php", "ur=1&"), "ul").find(std::to_string(visitor.id) + ","), std::string::npos);
+    EXPECT_EQ(element(other.call("getUsersList.php", "ur=1&"), "ul").find(std::to_string(visitor.id) + ","),
+              std::string::npos);
 }
 
 TEST_F(AdministrationTest, NoticesStayInTheSendersChannelAndOnlyTheAdministratorInvites)

@@ -11,27 +11,9 @@ using namespace ServerTest;
 
 namespace {
 
-std::string digest(const char* password) { return checksumHex(Text(password)).str(); }
-
-class AvailabilityTest : public ::testing::Test {
+class AvailabilityTest : public ServiceTest
+{
 protected:
-    DataFolder folder;
-    std::unique_ptr<RunningServer> server;
-
-    void start(ServerConfig config = {})
-    {
-        server.reset();
-        server = std::make_unique<RunningServer>(folder.database(), config);
-        ASSERT_TRUE(server->started());
-    }
-    int port() const { return server->webPort(); }
-    WebUser account(const std::string& name)
-    {
-        EXPECT_TRUE(registerAccount(port(), name, digest("secret"), name + "%40example.org"));
-        auto user = login(port(), name, digest("secret"));
-        EXPECT_TRUE(user);
-        return user.value_or(WebUser {});
-    }
     // An administrator in channel 1000.
     WebUser administrator()
     {
@@ -54,16 +36,18 @@ TEST_F(AvailabilityTest, EveryCallRefusesABodyLargerThanItsOwnBoundBeforeReading
 {
     start();
     WebUser admin = administrator();
-    struct Case {
+    struct Case
+    {
         const char* call;
         std::string fields;
     };
     const Case oversized[] = {
-        { "SaveAdmin.php", "data=<administration><excluded>" + ids(80000, 100000) + "</excluded></administration>&" },
-        { "TMS_Send.php", "ur=1&data=<message><type>0</type><recipient>" + ids(320000, 100000)
-              + "</recipient><text>hi</text></message>&" },
-        { "LoadUsersDetails.php", "ul=" + std::string(20000, '1') + "&" },
-        { "KeepAlive.php", "ur=" + std::string(4000, 'x') + "&" },
+        {"SaveAdmin.php",
+         "data=<administration><excluded>" + ids(80000, 100000) + "</excluded></administration>&"},
+        {"TMS_Send.php", "ur=1&data=<message><type>0</type><recipient>" + ids(320000, 100000) +
+                             "</recipient><text>hi</text></message>&"},
+        {"LoadUsersDetails.php", "ul=" + std::string(20000, '1') + "&"},
+        {"KeepAlive.php", "ur=" + std::string(4000, 'x') + "&"},
     };
     for (const auto& c : oversized) {
         std::string reply = admin.call(c.call, c.fields);
@@ -71,15 +55,18 @@ TEST_F(AvailabilityTest, EveryCallRefusesABodyLargerThanItsOwnBoundBeforeReading
         EXPECT_EQ(element(reply, "errorString"), "REQUEST TOO LARGE") << c.call;
     }
     // Within the bound, the number of ids is still limited, and refused as a whole.
-    std::string tooManyIds = admin.call("SaveAdmin.php", "data=<administration><excluded>" + ids(1001, 100000)
-                                                             + "</excluded></administration>&");
+    std::string tooManyIds =
+        admin.call("SaveAdmin.php",
+                   "data=<administration><excluded>" + ids(1001, 100000) + "</excluded></administration>&");
     EXPECT_EQ(element(tooManyIds, "errorString"), "TOO MANY IDS");
-    std::string tooManyRecipients = admin.call(
-        "TMS_Send.php", "ur=1&data=<message><type>0</type><recipient>" + ids(201, 100000) + "</recipient><text>hi</text></message>&");
+    std::string tooManyRecipients =
+        admin.call("TMS_Send.php", "ur=1&data=<message><type>0</type><recipient>" + ids(201, 100000) +
+                                       "</recipient><text>hi</text></message>&");
     EXPECT_EQ(element(tooManyRecipients, "errorString"), "TOO MANY RECIPIENTS");
     // A full list of the largest size is taken.
-    std::string full = admin.call("SaveAdmin.php", "data=<administration><ChannelAccessMode>1</ChannelAccessMode><excluded>"
-                                                       + ids(1000, 100000) + "</excluded></administration>&");
+    std::string full = admin.call("SaveAdmin.php",
+                                  "data=<administration><ChannelAccessMode>1</ChannelAccessMode><excluded>" +
+                                      ids(1000, 100000) + "</excluded></administration>&");
     EXPECT_EQ(statusOf(full), "OK");
 }
 
@@ -148,7 +135,8 @@ TEST_F(AvailabilityTest, SlowConnectionsGiveWayToAQuickRequestAndRefusalsArriveW
     for (int i = 0; i < 3; ++i)
         held.push_back(connectTo(port()));
     usleep(100 * 1000);
-    std::string refused = post(port(), "login.php", "us=anonymous&pw=00000000&an=1&" + std::string(3000, 'x'));
+    std::string refused =
+        post(port(), "login.php", "us=anonymous&pw=00000000&an=1&" + std::string(3000, 'x'));
     EXPECT_EQ(refused.substr(0, 12), "HTTP/1.0 503");
     EXPECT_EQ(element(refused, "errorString"), "SERVER BUSY");
     for (int fd : slow)
@@ -237,8 +225,9 @@ TEST_F(AvailabilityTest, ClientsThatDoNotReadAPictureHoldLittleOfTheServersMemor
     EXPECT_TRUE(whole.compare(marker + 28, std::string::npos, picture) == 0);
 
     // Twenty clients ask for it and never read: the server holds a piece for each, not a picture.
-    std::string request = formRequest("7/LoadImage.php", "sessionID=" + ann.session + "&ur=1&imagetype=2&paramid="
-                                                             + std::to_string(ann.id) + "&");
+    std::string request =
+        formRequest("7/LoadImage.php",
+                    "sessionID=" + ann.session + "&ur=1&imagetype=2&paramid=" + std::to_string(ann.id) + "&");
     std::vector<int> stalled;
     for (int i = 0; i < 20; ++i) {
         stalled.push_back(connectTo(port()));

@@ -17,34 +17,7 @@ using namespace ServerTest;
 
 namespace {
 
-std::string digest(const char* password) { return checksumHex(Text(password)).str(); }
-
-class IntegrityTest : public ::testing::Test {
-protected:
-    DataFolder folder;
-    std::unique_ptr<RunningServer> server;
-
-    void start(ServerConfig config = {})
-    {
-        server.reset();
-        server = std::make_unique<RunningServer>(folder.database(), config);
-        ASSERT_TRUE(server->started());
-    }
-    int port() const { return server->webPort(); }
-    WebUser account(const std::string& name)
-    {
-        EXPECT_TRUE(registerAccount(port(), name, digest("secret"), name + "%40example.org"));
-        auto user = login(port(), name, digest("secret"));
-        EXPECT_TRUE(user);
-        return user.value_or(WebUser {});
-    }
-    std::string sendText(const WebUser& from, int to, const std::string& text)
-    {
-        UserMessageData message;
-        message.text = Text(text);
-        return from.call("TMS_Send.php", "ur=1&data=" + UserMessagesList::messageDocument(message, { to }).str() + "&");
-    }
-};
+using IntegrityTest = ServiceTest;
 
 // An element of the administration document in a GetAdmin reply.
 std::string adminElement(const std::string& reply, const char* name)
@@ -62,13 +35,16 @@ TEST_F(IntegrityTest, ANewAccountNeverInheritsAGuestsIdOrWhatNamedIt)
     ASSERT_TRUE(visitor);
     visitor->join(1000);
     std::string id = std::to_string(visitor->id);
-    ASSERT_EQ(statusOf(ann.call("SaveAdmin.php", "data=<administration><ChannelAccessMode>1</ChannelAccessMode><coadmin><id>"
-                                                     + id + "</id></coadmin><listenOnly><id>" + id
-                                                     + "</id></listenOnly></administration>&")),
+    ASSERT_EQ(statusOf(ann.call("SaveAdmin.php",
+                                "data=<administration><ChannelAccessMode>1</ChannelAccessMode><coadmin><id>" +
+                                    id + "</id></coadmin><listenOnly><id>" + id +
+                                    "</id></listenOnly></administration>&")),
               "OK");
-    ASSERT_EQ(element(visitor->call("XML_Send.php", "ur=1&kind=channelSubscription&data=<sub><ch>1000</ch><st>1</st></sub>&"), "s"),
+    ASSERT_EQ(element(visitor->call("XML_Send.php",
+                                    "ur=1&kind=channelSubscription&data=<sub><ch>1000</ch><st>1</st></sub>&"),
+                      "s"),
               "1");
-    ASSERT_EQ(statusOf(sendText(*visitor, ann.id, "from a guest")), "OK");
+    ASSERT_EQ(statusOf(sendText(*visitor, {ann.id}, "from a guest")), "OK");
 
     start(); // a restart ends the guest
     WebUser carl = account("Carl");
@@ -88,7 +64,9 @@ TEST_F(IntegrityTest, ANewAccountNeverInheritsAGuestsIdOrWhatNamedIt)
     // A guest that logs out goes at once, with its subscription.
     auto second = guest(port());
     ASSERT_TRUE(second);
-    element(second->call("XML_Send.php", "ur=1&kind=channelSubscription&data=<sub><ch>1200</ch><st>1</st></sub>&"), "s");
+    element(second->call("XML_Send.php",
+                         "ur=1&kind=channelSubscription&data=<sub><ch>1200</ch><st>1</st></sub>&"),
+            "s");
     second->call("Logout.php", "");
     Store store;
     ASSERT_TRUE(store.open(folder.database()));
@@ -104,28 +82,35 @@ TEST_F(IntegrityTest, AWriteWhoseTransactionCannotBeginChangesNothing)
     ASSERT_TRUE(store.open(folder.database()));
     int user = store.createUser("Ann", "3D0E8682", "ann@example.org", "en");
     ASSERT_GT(user, 0);
-    ASSERT_TRUE(store.addMessage(user, { 1, 0, 1, "kept" }));
+    ASSERT_TRUE(store.addMessage(user, {1, 0, 1, "kept"}));
     bool more = false;
     std::vector<int64_t> waiting;
     for (const auto& message : store.waitingMessages(user, 10, 100000, more))
         waiting.push_back(message.id);
     AdministrationDocument document;
     document.title = Text("changed");
-    document.excluded = { 5, 6, 7 };
+    document.excluded = {5, 6, 7};
     ServiceMessageData notice;
     notice.mainText = Text("notice");
     notice.buttons[0].text = Text("OK");
-    struct Case {
+    struct Case
+    {
         const char* name;
         std::function<bool()> write;
     };
     const Case writes[] = {
-        { "saveAdminDocument", [&] { return store.saveAdminDocument(1000, document); } },
-        { "saveImage", [&] { return store.saveImage(1, 1000, { 1, 2, 3 }) != 0; } },
-        { "queueServiceMessage", [&] { return store.queueServiceMessage(user, notice); } },
-        { "addMessage", [&] { return store.addMessage(user, { 1, 0, 2, "new" }); } },
-        { "deleteMessages", [&] { return store.deleteMessages(waiting); } },
-        { "createUser", [&] { return store.createUser("Bob", "3D0E8682", "bob@example.org", "en") != 0; } },
+        {"saveAdminDocument", [&] { return store.saveAdminDocument(1000, document); }},
+        {"saveImage",
+         [&] {
+             return store.saveImage(1, 1000, {1, 2, 3}) != 0;
+         }},
+        {"queueServiceMessage", [&] { return store.queueServiceMessage(user, notice); }},
+        {"addMessage",
+         [&] {
+             return store.addMessage(user, {1, 0, 2, "new"});
+         }},
+        {"deleteMessages", [&] { return store.deleteMessages(waiting); }},
+        {"createUser", [&] { return store.createUser("Bob", "3D0E8682", "bob@example.org", "en") != 0; }},
     };
     store.database().setBusyTimeout(100);
     for (const auto& c : writes) {
@@ -140,7 +125,7 @@ TEST_F(IntegrityTest, AWriteWhoseTransactionCannotBeginChangesNothing)
         release.join();
     }
     store.database().setBusyTimeout(2000);
-    EXPECT_EQ(store.adminDocument(1000), AdministrationDocument {});
+    EXPECT_EQ(store.adminDocument(1000), AdministrationDocument{});
     EXPECT_FALSE(store.loadImage(1, 1000));
     EXPECT_EQ(store.waitingMessages(user, 10, 100000, more).size(), 1u);
     EXPECT_TRUE(store.waitingServiceMessages(user, 10, more).empty());
@@ -153,10 +138,12 @@ TEST_F(IntegrityTest, TheDataFolderAndDatabaseAreOwnerOnly)
     ASSERT_TRUE(makePrivateFolder(data));
     Store store;
     ASSERT_TRUE(store.open(data + "/zumeli.sqlite"));
-    struct stat info {};
+    struct stat info
+    {
+    };
     ASSERT_EQ(::stat(data.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
-    for (const char* file : { "/zumeli.sqlite", "/zumeli.sqlite-wal" }) {
+    for (const char* file : {"/zumeli.sqlite", "/zumeli.sqlite-wal"}) {
         ASSERT_EQ(::stat((data + file).c_str(), &info), 0) << file;
         EXPECT_EQ(info.st_mode & 0077, 0u) << file;
     }
@@ -171,8 +158,8 @@ TEST_F(IntegrityTest, AccountsKeepTheirMailUniqueAndTheirSessionsToTheCurrentPas
     WebUser bob = account("Bob");
     auto details = [&](const WebUser& user, const std::string& mail) {
         return post(port(), "SaveUserDetails.php",
-                    "data=<userData><userID>" + std::to_string(user.id) + "</userID><sessionID>" + user.session
-                        + "</sessionID><mail>" + mail + "</mail></userData>&");
+                    "data=<userData><userID>" + std::to_string(user.id) + "</userID><sessionID>" +
+                        user.session + "</sessionID><mail>" + mail + "</mail></userData>&");
     };
     EXPECT_EQ(element(details(bob, "ANN%40example.org"), "errorString"), "MAIL IN USE");
     EXPECT_EQ(statusOf(details(bob, "BOB%40example.org")), "OK"); // its own, in other letters
@@ -187,8 +174,9 @@ TEST_F(IntegrityTest, AccountsKeepTheirMailUniqueAndTheirSessionsToTheCurrentPas
 
     // Wrong passwords: after three, even the right one waits.
     for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(element(post(port(), "login.php", "us=Ann&pw=" + digest("guess") + "&an=0&"), "errorString"),
-                  "WRONG USER OR PASSWORD");
+        EXPECT_EQ(
+            element(post(port(), "login.php", "us=Ann&pw=" + digest("guess") + "&an=0&"), "errorString"),
+            "WRONG USER OR PASSWORD");
     EXPECT_EQ(element(post(port(), "login.php", "us=Ann&pw=" + digest("better") + "&an=0&"), "errorString"),
               "TOO MANY ATTEMPTS");
 }
@@ -217,10 +205,12 @@ TEST_F(IntegrityTest, RepliesAreWellFormedUtf8AndCutsNeverSplitACharacter)
     WebUser bob = account("Bob");
     // NUL, an escape sequence that would retitle a terminal, a lone byte 0xFF.
     std::string nasty = std::string("a") + '\0' + "b\x1b]0;owned\x07" + "c\xFF" + "d";
-    ASSERT_EQ(statusOf(sendText(ann, bob.id, nasty)), "OK");
-    std::string text = element(element(element(bob.call("TMS_Get.php", "ur=1&"), "usermessages"), "message"), "text");
+    ASSERT_EQ(statusOf(sendText(ann, {bob.id}, nasty)), "OK");
+    std::string text =
+        element(element(element(bob.call("TMS_Get.php", "ur=1&"), "usermessages"), "message"), "text");
     EXPECT_TRUE(wellFormedUtf8WithoutControls(text));
-    EXPECT_EQ(text, "ab]0;ownedc\xEF\xBF\xBD" "d");
+    EXPECT_EQ(text, "ab]0;ownedc\xEF\xBF\xBD"
+                    "d");
 
     // A title of 1999 two-byte letters and a three-byte one: 4001 bytes, cut before the last.
     ann.join(1000);
@@ -229,8 +219,8 @@ TEST_F(IntegrityTest, RepliesAreWellFormedUtf8AndCutsNeverSplitACharacter)
     for (int i = 0; i < 1999; ++i)
         title += "%C3%A9";
     title += "%E2%82%AC";
-    ASSERT_EQ(statusOf(ann.call("SaveAdmin.php", "data=<administration><Canal Titulo>" + title
-                                                     + "</Canal Titulo></administration>&")),
+    ASSERT_EQ(statusOf(ann.call("SaveAdmin.php", "data=<administration><Canal Titulo>" + title +
+                                                     "</Canal Titulo></administration>&")),
               "OK");
     std::string admin = ann.call("GetAdmin.php", "");
     // The title travels as "Canal Titulo", and both spellings are read.
@@ -238,8 +228,10 @@ TEST_F(IntegrityTest, RepliesAreWellFormedUtf8AndCutsNeverSplitACharacter)
     EXPECT_NE(admin.find("<Canal Titulo>"), std::string::npos);
     EXPECT_EQ(stored.size(), 3998u);
     EXPECT_TRUE(wellFormedUtf8WithoutControls(stored));
-    ASSERT_EQ(statusOf(ann.call("SaveAdmin.php", "data=<administration><CanalTitulo>Old+form</CanalTitulo></administration>&")),
-              "OK");
+    ASSERT_EQ(
+        statusOf(ann.call("SaveAdmin.php",
+                          "data=<administration><CanalTitulo>Old+form</CanalTitulo></administration>&")),
+        "OK");
     EXPECT_EQ(adminElement(ann.call("GetAdmin.php", ""), "Canal"), "Old form");
 }
 

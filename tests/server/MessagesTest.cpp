@@ -12,34 +12,7 @@ using namespace ServerTest;
 
 namespace {
 
-std::string digest(const char* password) { return checksumHex(Text(password)).str(); }
-
-class MessagesTest : public ::testing::Test {
-protected:
-    DataFolder folder;
-    std::unique_ptr<RunningServer> server;
-
-    void start(ServerConfig config = {})
-    {
-        server.reset();
-        server = std::make_unique<RunningServer>(folder.database(), config);
-        ASSERT_TRUE(server->started());
-    }
-    int port() const { return server->webPort(); }
-    WebUser account(const std::string& name)
-    {
-        EXPECT_TRUE(registerAccount(port(), name, digest("secret"), name + "%40example.org"));
-        auto user = login(port(), name, digest("secret"));
-        EXPECT_TRUE(user);
-        return user.value_or(WebUser {});
-    }
-    std::string sendText(const WebUser& from, int to, const std::string& text)
-    {
-        UserMessageData message;
-        message.text = Text(text);
-        return from.call("TMS_Send.php", "ur=1&data=" + UserMessagesList::messageDocument(message, { to }).str() + "&");
-    }
-};
+using MessagesTest = ServiceTest;
 
 size_t countOf(const std::string& text, const std::string& what)
 {
@@ -49,22 +22,25 @@ size_t countOf(const std::string& text, const std::string& what)
     return count;
 }
 
-size_t userMessages(const std::string& reply) { return countOf(element(reply, "usermessages"), "<message>"); }
+size_t userMessages(const std::string& reply)
+{
+    return countOf(element(reply, "usermessages"), "<message>");
+}
 
 TEST_F(MessagesTest, AFetchWhoseConnectionBreaksBeforeTheReplyIsReadLosesNothing)
 {
     start();
     WebUser ann = account("Ann");
     WebUser bob = account("Bob");
-    ASSERT_EQ(statusOf(sendText(ann, bob.id, "first")), "OK");
-    ASSERT_EQ(statusOf(sendText(ann, bob.id, "second")), "OK");
+    ASSERT_EQ(statusOf(sendText(ann, {bob.id}, "first")), "OK");
+    ASSERT_EQ(statusOf(sendText(ann, {bob.id}, "second")), "OK");
 
     // The client asks, then its connection is reset before it has read anything.
     int fd = connectTo(port());
     std::string request = formRequest("7/TMS_Get.php", "sessionID=" + bob.session + "&ur=1&");
     ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
     usleep(200 * 1000);
-    linger reset { 1, 0 };
+    linger reset{1, 0};
     setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
     ::close(fd);
     usleep(100 * 1000);
@@ -91,7 +67,7 @@ TEST_F(MessagesTest, MailboxesHaveASizeAndFetchesComeInBatches)
     WebUser ann = account("Ann");
     WebUser bob = account("Bob");
     for (int i = 0; i < 160; ++i)
-        ASSERT_EQ(statusOf(sendText(ann, bob.id, "message " + std::to_string(i))), "OK") << i;
+        ASSERT_EQ(statusOf(sendText(ann, {bob.id}, "message " + std::to_string(i))), "OK") << i;
     // The oldest ten made room; a service notice says so, once.
     std::string first = bob.call("TMS_Get.php", "ur=1&");
     EXPECT_EQ(userMessages(first), 100u);
@@ -119,10 +95,10 @@ TEST_F(MessagesTest, ASenderHasARate)
     WebUser ann = account("Ann");
     WebUser bob = account("Bob");
     for (int i = 0; i < 5; ++i)
-        ASSERT_EQ(statusOf(sendText(ann, bob.id, "hello")), "OK") << i;
-    EXPECT_EQ(element(sendText(ann, bob.id, "hello"), "errorString"), "TOO MANY MESSAGES");
+        ASSERT_EQ(statusOf(sendText(ann, {bob.id}, "hello")), "OK") << i;
+    EXPECT_EQ(element(sendText(ann, {bob.id}, "hello"), "errorString"), "TOO MANY MESSAGES");
     // Others are not held back by it.
-    EXPECT_EQ(statusOf(sendText(bob, ann.id, "hello")), "OK");
+    EXPECT_EQ(statusOf(sendText(bob, {ann.id}, "hello")), "OK");
 }
 
 } // namespace

@@ -11,31 +11,9 @@ using namespace ServerTest;
 
 namespace {
 
-class VoiceRelayTest : public ::testing::Test {
+class VoiceRelayTest : public ServiceTest {
 protected:
-    DataFolder folder;
-    std::unique_ptr<RunningServer> server;
-
     void SetUp() override { start(); }
-    void start(ServerConfig config = {})
-    {
-        server.reset();
-        server = std::make_unique<RunningServer>(folder.database(), config);
-        ASSERT_TRUE(server->started());
-    }
-    WebUser inChannel(int channel)
-    {
-        auto user = guest(server->webPort());
-        EXPECT_TRUE(user);
-        EXPECT_NE(statusOf(user->join(channel)), "FAIL");
-        return *user;
-    }
-    std::unique_ptr<VoiceClient> voice(const WebUser& user)
-    {
-        auto client = joinVoice(server->voicePort(), user);
-        EXPECT_TRUE(client) << "voice Hello of user " << user.id;
-        return client;
-    }
 };
 
 bool isControl(const VoicePacket& packet, VoiceMessage type)

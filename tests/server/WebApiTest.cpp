@@ -13,34 +13,10 @@ using namespace ServerTest;
 
 namespace {
 
-std::string digest(const char* password) { return checksumHex(Text(password)).str(); }
-
-class WebApiTest : public ::testing::Test {
+class WebApiTest : public ServiceTest {
 protected:
-    DataFolder folder;
-    std::unique_ptr<RunningServer> server;
-
     void SetUp() override { restart(); }
-    void restart(ServerConfig config = {})
-    {
-        server.reset();
-        server = std::make_unique<RunningServer>(folder.database(), config);
-        ASSERT_TRUE(server->started());
-    }
-    int port() const { return server->webPort(); }
-    WebUser account(const std::string& name)
-    {
-        EXPECT_TRUE(registerAccount(port(), name, digest("secret"), name + "%40example.org"));
-        auto user = login(port(), name, digest("secret"));
-        EXPECT_TRUE(user);
-        return user.value_or(WebUser {});
-    }
-    std::string sendText(const WebUser& from, std::vector<int> to, const char* text)
-    {
-        UserMessageData message;
-        message.text = Text(text);
-        return from.call("TMS_Send.php", "ur=1&data=" + UserMessagesList::messageDocument(message, to).str() + "&");
-    }
+    void restart(ServerConfig config = {}) { start(config); }
 };
 
 TEST_F(WebApiTest, RegistrationChecksNamesMailsAndDigests)

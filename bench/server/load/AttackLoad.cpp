@@ -21,16 +21,21 @@ using namespace LoadKit;
 namespace {
 
 // Attacker addresses: 127.1.0.1, 127.1.0.2, ... (254 per third byte).
-uint32_t attacker(uint32_t index) { return 0x7F010000u | ((index / 254 % 250) << 8) | (index % 254 + 1); }
+uint32_t attacker(uint32_t index)
+{
+    return 0x7F010000u | ((index / 254 % 250) << 8) | (index % 254 + 1);
+}
 
-struct Target {
+struct Target
+{
     int web = 0;
     int voice = 0;
     pid_t server = 0;
 };
 
 // One attacker's session, from its own address.
-struct Attacker {
+struct Attacker
+{
     std::string session;
     int id = 0;
     uint32_t source = 0;
@@ -43,7 +48,8 @@ Attacker guestFrom(const Target& target, uint32_t source, int channel)
     std::string login = post(target.web, "login.php", "us=anonymous&pw=00000000&an=1&", source);
     a.session = element(login, "sessionID");
     a.id = std::atoi(element(login, "uid").c_str());
-    post(target.web, "joinChannel.php", "ch=" + std::to_string(channel) + "&sid=" + a.session + "&ur=1&ts=0&", source);
+    post(target.web, "joinChannel.php", "ch=" + std::to_string(channel) + "&sid=" + a.session + "&ur=1&ts=0&",
+         source);
     return a;
 }
 
@@ -107,7 +113,8 @@ void holdConnections(const Target& target, int port, size_t count, const std::st
     (void)target;
 }
 
-struct Attack {
+struct Attack
+{
     const char* name;
     const char* what;
     std::function<void(const Target&, std::atomic<bool>&)> run;
@@ -116,89 +123,116 @@ struct Attack {
 std::vector<Attack> attacks()
 {
     return {
-        { "none", "no attack", [](const Target&, std::atomic<bool>& stop) { while (!stop.load()) usleep(10000); } },
-        { "saveadmin-9MiB", "SaveAdmin bodies of 9 MiB, one after the other",
-          [](const Target& t, std::atomic<bool>& stop) {
-              std::string body = "sessionID=x&data=<administration><excluded>" + ids(600000, 100000) + "</excluded></administration>";
-              repeat([&](uint32_t round) { exchange(t, attacker(round), "SaveAdmin.php", body); }, stop);
-          } },
-        { "saveadmin-full", "SaveAdmin with 4 x 1000 ids and 5 x 4000-byte texts, in a loop",
-          [](const Target& t, std::atomic<bool>& stop) {
-              uint32_t source = attacker(5000);
-              std::string login = post(t.web, "Register/Register.php", "user=Mallory&password=3D0E8682&mail=m%40example.org&", source);
-              Attacker a;
-              std::string reply = post(t.web, "login.php", "us=Mallory&pw=3D0E8682&an=0&", source);
-              a.session = element(reply, "sessionID");
-              post(t.web, "joinChannel.php", "ch=1500&sid=" + a.session + "&ur=1&ts=0&", source);
-              post(t.web, "AdminChannel.php", "sessionID=" + a.session + "&release=0&", source);
-              std::string text(4000, 'a');
-              std::string body = "sessionID=" + a.session + "&data=<administration><Canal Titulo>" + text + "</Canal Titulo><Description>"
-                  + text + "</Description><DescriptionDesktop>" + text + "</DescriptionDesktop><Web>" + text + "</Web><details>" + text
-                  + "</details><ChannelAccessMode>1</ChannelAccessMode><listenOnly>" + ids(1000, 100000) + "</listenOnly><coadmin>"
-                  + ids(1000, 200000) + "</coadmin><restricted>" + ids(1000, 300000) + "</restricted><excluded>"
-                  + ids(1000, 400000) + "</excluded></administration>&";
-              repeat([&](uint32_t) { exchange(t, source, "SaveAdmin.php", body); }, stop);
-          } },
-        { "tms-send-320k", "TMS_Send with 320,000 recipient ids, one after the other",
-          [](const Target& t, std::atomic<bool>& stop) {
-              Attacker a = guestFrom(t, attacker(6000), 1400);
-              std::string body = "sessionID=" + a.session + "&data=<message><type>0</type><recipient>" + ids(320000, 100000)
-                  + "</recipient><text>x</text></message>&";
-              repeat([&](uint32_t) { exchange(t, a.source, "TMS_Send.php", body); }, stop);
-          } },
-        { "tms-send-full", "TMS_Send with 200 unknown recipients and 4000 bytes, in a loop",
-          [](const Target& t, std::atomic<bool>& stop) {
-              Attacker a = guestFrom(t, attacker(6001), 1400);
-              std::string body = "sessionID=" + a.session + "&data=<message><type>0</type><recipient>" + ids(200, 900000)
-                  + "</recipient><text>" + std::string(4000, 'x') + "</text></message>&";
-              repeat([&](uint32_t) { exchange(t, a.source, "TMS_Send.php", body); }, stop);
-          } },
-        { "guest-flood", "anonymous logins from 2,000 addresses, as fast as they go",
-          [](const Target& t, std::atomic<bool>& stop) {
-              repeat([&](uint32_t round) { exchange(t, attacker(round % 2000), "login.php", "us=anonymous&pw=00000000&an=1&"); }, stop);
-          } },
-        { "slow-web", "520 web connections sending a byte every 200 ms, from 520 addresses",
-          [](const Target& t, std::atomic<bool>& stop) { holdConnections(t, t.web, 520, "POST /7/login.php HTTP/1.0\r\n", true, stop); } },
-        { "silent-voice", "5,000 voice connections that never say Hello, from 5,000 addresses",
-          [](const Target& t, std::atomic<bool>& stop) { holdConnections(t, t.voice, 5000, "", false, stop); } },
-        { "declared-bodies", "100 connections declaring 10 MiB bodies and sending nothing",
-          [](const Target& t, std::atomic<bool>& stop) {
-              holdConnections(t, t.web, 100, "POST /7/SaveImage.php HTTP/1.0\r\nContent-Length: 10000000\r\n\r\n", false, stop);
-          } },
-        { "picture-no-read", "200 clients fetching a 4 MiB picture and never reading",
-          [](const Target& t, std::atomic<bool>& stop) {
-              uint32_t source = attacker(7000);
-              post(t.web, "Register/Register.php", "user=Trudy&password=3D0E8682&mail=t%40example.org&", source);
-              std::string reply = post(t.web, "login.php", "us=Trudy&pw=3D0E8682&an=0&", source);
-              std::string session = element(reply, "sessionID");
-              std::string uid = element(reply, "uid");
-              post(t.web, "SaveImage.php", "sessionID=" + session + "&imagetype=2&paramid=" + uid + "&data=" + hexOf(4 << 20) + "&", source);
-              std::string request = "POST /7/LoadImage.php HTTP/1.0\r\nContent-Length: 200\r\n\r\n";
-              std::string body = "sessionID=" + session + "&imagetype=2&paramid=" + uid + "&";
-              body.resize(200, '&');
-              holdConnections(t, t.web, 200, request + body, false, stop);
-          } },
-        { "mailbox-flood", "a guest filling one mailbox with 4000-byte messages; the owner fetches",
-          [](const Target& t, std::atomic<bool>& stop) {
-              Attacker victim = guestFrom(t, attacker(8000), 1600);
-              Attacker a = guestFrom(t, attacker(8001), 1600);
-              std::string body = "sessionID=" + a.session + "&data=<message><type>0</type><recipient><id>" + std::to_string(victim.id)
-                  + "</id></recipient><text>" + std::string(4000, 'm') + "</text></message>&";
-              repeat([&](uint32_t round) {
-                  exchange(t, a.source, "TMS_Send.php", body);
-                  if (round % 50 == 49)
-                      exchange(t, victim.source, "TMS_Get.php", "sessionID=" + victim.session + "&ur=1&");
-              }, stop);
-          } },
-        { "picture-post", "4 MiB picture posts, one after the other",
-          [](const Target& t, std::atomic<bool>& stop) {
-              uint32_t source = attacker(9000);
-              post(t.web, "Register/Register.php", "user=Oscar&password=3D0E8682&mail=o%40example.org&", source);
-              std::string reply = post(t.web, "login.php", "us=Oscar&pw=3D0E8682&an=0&", source);
-              std::string body = "sessionID=" + element(reply, "sessionID") + "&imagetype=2&paramid=" + element(reply, "uid")
-                  + "&data=" + hexOf(4 << 20) + "&";
-              repeat([&](uint32_t) { exchange(t, source, "SaveImage.php", body); }, stop);
-          } },
+        {"none", "no attack",
+         [](const Target&, std::atomic<bool>& stop) {
+             while (!stop.load())
+                 usleep(10000);
+         }},
+        {"saveadmin-9MiB", "SaveAdmin bodies of 9 MiB, one after the other",
+         [](const Target& t, std::atomic<bool>& stop) {
+             std::string body = "sessionID=x&data=<administration><excluded>" + ids(600000, 100000) +
+                                "</excluded></administration>";
+             repeat([&](uint32_t round) { exchange(t, attacker(round), "SaveAdmin.php", body); }, stop);
+         }},
+        {"saveadmin-full", "SaveAdmin with 4 x 1000 ids and 5 x 4000-byte texts, in a loop",
+         [](const Target& t, std::atomic<bool>& stop) {
+             uint32_t source = attacker(5000);
+             std::string login = post(t.web, "Register/Register.php",
+                                      "user=Mallory&password=3D0E8682&mail=m%40example.org&", source);
+             Attacker a;
+             std::string reply = post(t.web, "login.php", "us=Mallory&pw=3D0E8682&an=0&", source);
+             a.session = element(reply, "sessionID");
+             post(t.web, "joinChannel.php", "ch=1500&sid=" + a.session + "&ur=1&ts=0&", source);
+             post(t.web, "AdminChannel.php", "sessionID=" + a.session + "&release=0&", source);
+             std::string text(4000, 'a');
+             std::string body = "sessionID=" + a.session + "&data=<administration><Canal Titulo>" + text +
+                                "</Canal Titulo><Description>" + text + "</Description><DescriptionDesktop>" +
+                                text + "</DescriptionDesktop><Web>" + text + "</Web><details>" + text +
+                                "</details><ChannelAccessMode>1</ChannelAccessMode><listenOnly>" +
+                                ids(1000, 100000) + "</listenOnly><coadmin>" + ids(1000, 200000) +
+                                "</coadmin><restricted>" + ids(1000, 300000) + "</restricted><excluded>" +
+                                ids(1000, 400000) + "</excluded></administration>&";
+             repeat([&](uint32_t) { exchange(t, source, "SaveAdmin.php", body); }, stop);
+         }},
+        {"tms-send-320k", "TMS_Send with 320,000 recipient ids, one after the other",
+         [](const Target& t, std::atomic<bool>& stop) {
+             Attacker a = guestFrom(t, attacker(6000), 1400);
+             std::string body = "sessionID=" + a.session + "&data=<message><type>0</type><recipient>" +
+                                ids(320000, 100000) + "</recipient><text>x</text></message>&";
+             repeat([&](uint32_t) { exchange(t, a.source, "TMS_Send.php", body); }, stop);
+         }},
+        {"tms-send-full", "TMS_Send with 200 unknown recipients and 4000 bytes, in a loop",
+         [](const Target& t, std::atomic<bool>& stop) {
+             Attacker a = guestFrom(t, attacker(6001), 1400);
+             std::string body = "sessionID=" + a.session + "&data=<message><type>0</type><recipient>" +
+                                ids(200, 900000) + "</recipient><text>" + std::string(4000, 'x') +
+                                "</text></message>&";
+             repeat([&](uint32_t) { exchange(t, a.source, "TMS_Send.php", body); }, stop);
+         }},
+        {"guest-flood", "anonymous logins from 2,000 addresses, as fast as they go",
+         [](const Target& t, std::atomic<bool>& stop) {
+             repeat(
+                 [&](uint32_t round) {
+                     exchange(t, attacker(round % 2000), "login.php", "us=anonymous&pw=00000000&an=1&");
+                 },
+                 stop);
+         }},
+        {"slow-web", "520 web connections sending a byte every 200 ms, from 520 addresses",
+         [](const Target& t, std::atomic<bool>& stop) {
+             holdConnections(t, t.web, 520, "POST /7/login.php HTTP/1.0\r\n", true, stop);
+         }},
+        {"silent-voice", "5,000 voice connections that never say Hello, from 5,000 addresses",
+         [](const Target& t, std::atomic<bool>& stop) {
+             holdConnections(t, t.voice, 5000, "", false, stop);
+         }},
+        {"declared-bodies", "100 connections declaring 10 MiB bodies and sending nothing",
+         [](const Target& t, std::atomic<bool>& stop) {
+             holdConnections(t, t.web, 100,
+                             "POST /7/SaveImage.php HTTP/1.0\r\nContent-Length: 10000000\r\n\r\n", false,
+                             stop);
+         }},
+        {"picture-no-read", "200 clients fetching a 4 MiB picture and never reading",
+         [](const Target& t, std::atomic<bool>& stop) {
+             uint32_t source = attacker(7000);
+             post(t.web, "Register/Register.php", "user=Trudy&password=3D0E8682&mail=t%40example.org&",
+                  source);
+             std::string reply = post(t.web, "login.php", "us=Trudy&pw=3D0E8682&an=0&", source);
+             std::string session = element(reply, "sessionID");
+             std::string uid = element(reply, "uid");
+             post(t.web, "SaveImage.php",
+                  "sessionID=" + session + "&imagetype=2&paramid=" + uid + "&data=" + hexOf(4 << 20) + "&",
+                  source);
+             std::string request = "POST /7/LoadImage.php HTTP/1.0\r\nContent-Length: 200\r\n\r\n";
+             std::string body = "sessionID=" + session + "&imagetype=2&paramid=" + uid + "&";
+             body.resize(200, '&');
+             holdConnections(t, t.web, 200, request + body, false, stop);
+         }},
+        {"mailbox-flood", "a guest filling one mailbox with 4000-byte messages; the owner fetches",
+         [](const Target& t, std::atomic<bool>& stop) {
+             Attacker victim = guestFrom(t, attacker(8000), 1600);
+             Attacker a = guestFrom(t, attacker(8001), 1600);
+             std::string body = "sessionID=" + a.session + "&data=<message><type>0</type><recipient><id>" +
+                                std::to_string(victim.id) + "</id></recipient><text>" +
+                                std::string(4000, 'm') + "</text></message>&";
+             repeat(
+                 [&](uint32_t round) {
+                     exchange(t, a.source, "TMS_Send.php", body);
+                     if (round % 50 == 49)
+                         exchange(t, victim.source, "TMS_Get.php", "sessionID=" + victim.session + "&ur=1&");
+                 },
+                 stop);
+         }},
+        {"picture-post", "4 MiB picture posts, one after the other",
+         [](const Target& t, std::atomic<bool>& stop) {
+             uint32_t source = attacker(9000);
+             post(t.web, "Register/Register.php", "user=Oscar&password=3D0E8682&mail=o%40example.org&",
+                  source);
+             std::string reply = post(t.web, "login.php", "us=Oscar&pw=3D0E8682&an=0&", source);
+             std::string body = "sessionID=" + element(reply, "sessionID") +
+                                "&imagetype=2&paramid=" + element(reply, "uid") + "&data=" + hexOf(4 << 20) +
+                                "&";
+             repeat([&](uint32_t) { exchange(t, source, "SaveImage.php", body); }, stop);
+         }},
     };
 }
 
@@ -232,29 +266,15 @@ int main(int argc, char** argv)
             only = "," + std::string(argv[i + 1]) + ",";
     }
     if (serverPath.empty()) {
-        std::fprintf(stderr, "usage: zumeli_attack_load --server PATH [--seconds S] [--listeners N] [--only NAME,...]\n");
+        std::fprintf(
+            stderr,
+            "usage: zumeli_attack_load --server PATH [--seconds S] [--listeners N] [--only NAME,...]\n");
         return 2;
     }
-    rlimit files {};
-    getrlimit(RLIMIT_NOFILE, &files);
-    files.rlim_cur = files.rlim_max;
-    setrlimit(RLIMIT_NOFILE, &files);
-    std::signal(SIGPIPE, SIG_IGN);
-
-    std::filesystem::path data = std::filesystem::temp_directory_path() / ("zumeli-attack-load-" + std::to_string(getpid()));
-    std::filesystem::create_directories(data);
-    Target target;
-    target.web = freePort();
-    target.voice = freePort();
-    target.server = fork();
-    if (target.server == 0) {
-        std::string web = std::to_string(target.web), voice = std::to_string(target.voice), folder = data.string();
-        execl(serverPath.c_str(), serverPath.c_str(), "--data", folder.c_str(), "--web-port", web.c_str(), "--voice-port",
-              voice.c_str(), "--log-level", "error", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    for (int i = 0; i < 100 && post(target.web, "KeepAlive.php", "").empty(); ++i)
-        usleep(20000);
+    prepareProcess();
+    Launched launched = startServer(serverPath, "zumeli-attack-load");
+    std::filesystem::path data = launched.data;
+    Target target{launched.web, launched.voice, launched.pid};
 
     Setup setup;
     setup.web = target.web;
@@ -264,13 +284,16 @@ int main(int argc, char** argv)
         setup.listeners.push_back(voiceClient(setup));
     settle(setup, 500);
 
-    std::printf("relay delay of 50 audio frames a second to %d listeners, %.0f s per row\n", listeners, seconds);
-    std::printf("%-16s %10s %9s %9s %9s %11s  %s\n", "attack", "delivered", "p50 ms", "p99 ms", "max ms", "server RSS", "what");
+    std::printf("relay delay of 50 audio frames a second to %d listeners, %.0f s per row\n", listeners,
+                seconds);
+    std::printf("%-16s %10s %9s %9s %9s %11s  %s\n", "attack", "delivered", "p50 ms", "p99 ms", "max ms",
+                "server RSS", "what");
     double baseline = 0;
     for (const Attack& attack : attacks()) {
-        if (!only.empty() && std::string(attack.name) != "none" && only.find("," + std::string(attack.name) + ",") == std::string::npos)
+        if (!only.empty() && std::string(attack.name) != "none" &&
+            only.find("," + std::string(attack.name) + ",") == std::string::npos)
             continue;
-        std::atomic<bool> stop { false };
+        std::atomic<bool> stop{false};
         std::thread attacking([&] { attack.run(target, stop); });
         usleep(500 * 1000); // the attack under way
         Result result = talk(setup, target.server, 50, seconds, uint64_t(50 * seconds + 1));
@@ -279,12 +302,14 @@ int main(int argc, char** argv)
         attacking.join();
         if (std::string(attack.name) == "none")
             baseline = result.p99;
-        std::printf("%-16s %4llu/%-5llu %9.2f %9.2f %9.2f %8ld MB  %s\n", attack.name, (unsigned long long)result.delivered,
-                    (unsigned long long)result.expected, result.p50, result.p99, result.max, rss / 1024, attack.what);
+        std::printf("%-16s %4llu/%-5llu %9.2f %9.2f %9.2f %8ld MB  %s\n", attack.name,
+                    (unsigned long long)result.delivered, (unsigned long long)result.expected, result.p50,
+                    result.p99, result.max, rss / 1024, attack.what);
         std::fflush(stdout);
         settle(setup, 1500); // the server closes what the attack left
     }
-    std::printf("p99 without attack: %.2f ms; goal: every row's p99 under %.2f ms (50 ms added)\n", baseline, baseline + 50);
+    std::printf("p99 without attack: %.2f ms; goal: every row's p99 under %.2f ms (50 ms added)\n", baseline,
+                baseline + 50);
 
     kill(target.server, SIGTERM);
     int status = 0;

@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <atomic>
+#include <csignal>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -16,9 +18,10 @@
 #include <sstream>
 #include <string>
 #include <sys/epoll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/types.h>
 #include <thread>
-#include <sys/socket.h>
 #include <time.h>
 #include <unistd.h>
 #include <vector>
@@ -29,7 +32,7 @@ using namespace Zumeli;
 
 inline int64_t nowNs()
 {
-    timespec now {};
+    timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     return int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
@@ -37,7 +40,7 @@ inline int64_t nowNs()
 inline int freePort()
 {
     int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address {};
+    sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
@@ -53,7 +56,7 @@ inline int connectTo(int port, uint32_t source = 0)
 {
     int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (source != 0) {
-        sockaddr_in from {};
+        sockaddr_in from{};
         from.sin_family = AF_INET;
         from.sin_addr.s_addr = htonl(source);
         if (::bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0) {
@@ -61,7 +64,7 @@ inline int connectTo(int port, uint32_t source = 0)
             return -1;
         }
     }
-    sockaddr_in address {};
+    sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(uint16_t(port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -79,13 +82,13 @@ inline std::string post(int port, const std::string& call, const std::string& bo
     int fd = connectTo(port, source);
     if (fd < 0)
         return {};
-    std::string request = "POST /7/" + call + " HTTP/1.0\r\nContent-Length: " + std::to_string(body.size())
-        + "\r\nContent-Type: application/x-www-form-urlencoded\r\n\r\n" + body;
+    std::string request = "POST /7/" + call + " HTTP/1.0\r\nContent-Length: " + std::to_string(body.size()) +
+                          "\r\nContent-Type: application/x-www-form-urlencoded\r\n\r\n" + body;
     ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
     std::string reply;
     char buffer[4096];
     for (;;) {
-        pollfd ready { fd, POLLIN, 0 };
+        pollfd ready{fd, POLLIN, 0};
         if (::poll(&ready, 1, 5000) != 1)
             break;
         ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
@@ -129,7 +132,8 @@ inline double cpuSeconds(pid_t pid)
     return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
 }
 
-struct Client {
+struct Client
+{
     int fd = -1;
     std::vector<uint8_t> pending;
 };
@@ -141,7 +145,8 @@ inline bool sendPacket(int fd, VoicePacket packet)
 }
 
 // Reads every listener until `until` (ns), recording audio delays; returns frames delivered.
-struct Receiver {
+struct Receiver
+{
     std::vector<Client>* listeners = nullptr;
     int epoll = -1;
     std::vector<int64_t> delays;
@@ -194,7 +199,8 @@ inline double percentile(std::vector<int64_t>& values, double p)
     return double(values[index]) / 1e6;
 }
 
-struct Setup {
+struct Setup
+{
     int web = 0;
     int voice = 0;
     Client talker;
@@ -218,8 +224,8 @@ inline void settle(Setup& setup, int quietMs)
 {
     std::vector<pollfd> fds;
     for (auto& client : setup.listeners)
-        fds.push_back({ client.fd, POLLIN, 0 });
-    fds.push_back({ setup.talker.fd, POLLIN, 0 });
+        fds.push_back({client.fd, POLLIN, 0});
+    fds.push_back({setup.talker.fd, POLLIN, 0});
     uint8_t buffer[65536];
     for (;;) {
         int ready = ::poll(fds.data(), fds.size(), quietMs);
@@ -227,11 +233,13 @@ inline void settle(Setup& setup, int quietMs)
             return;
         for (auto& fd : fds)
             if (fd.revents & POLLIN)
-                while (::recv(fd.fd, buffer, sizeof buffer, MSG_DONTWAIT) > 0) { }
+                while (::recv(fd.fd, buffer, sizeof buffer, MSG_DONTWAIT) > 0) {
+                }
     }
 }
 
-struct Result {
+struct Result
+{
     size_t listeners = 0;
     const char* mode = "";
     uint64_t sent = 0;
@@ -262,7 +270,7 @@ inline Result talk(Setup& setup, pid_t server, int rate, double seconds, uint64_
     result.listeners = setup.listeners.size();
     int epoll = epoll_create1(0);
     for (uint32_t i = 0; i < setup.listeners.size(); ++i) {
-        epoll_event event {};
+        epoll_event event{};
         event.events = EPOLLIN;
         event.data.u32 = i;
         epoll_ctl(epoll, EPOLL_CTL_ADD, setup.listeners[i].fd, &event);
@@ -271,7 +279,7 @@ inline Result talk(Setup& setup, pid_t server, int rate, double seconds, uint64_
     receiver.listeners = &setup.listeners;
     receiver.epoll = epoll;
     receiver.delays.reserve(size_t(limit) * setup.listeners.size() / 8 + 1024);
-    std::atomic<bool> stop { false };
+    std::atomic<bool> stop{false};
     double cpuBefore = cpuSeconds(server);
     int64_t start = nowNs();
     int64_t end = start + int64_t(seconds * 1e9);
@@ -279,7 +287,7 @@ inline Result talk(Setup& setup, pid_t server, int rate, double seconds, uint64_
 
     uint32_t sequence = 0;
     if (rate > 0) {
-        timespec next {};
+        timespec next{};
         clock_gettime(CLOCK_MONOTONIC, &next);
         int64_t period = 1000000000 / rate;
         while (nowNs() < end && sequence < limit) {
@@ -319,12 +327,69 @@ inline Result talk(Setup& setup, pid_t server, int rate, double seconds, uint64_
     result.delivered = receiver.audio;
     result.p50 = percentile(receiver.delays, 0.50);
     result.p99 = percentile(receiver.delays, 0.99);
-    result.max = receiver.delays.empty() ? 0 : double(*std::max_element(receiver.delays.begin(), receiver.delays.end())) / 1e6;
+    result.max = receiver.delays.empty()
+                     ? 0
+                     : double(*std::max_element(receiver.delays.begin(), receiver.delays.end())) / 1e6;
     ::close(epoll);
     // End the talk so the next run starts with a free floor.
     sendPacket(setup.talker.fd, VoicePacket::control(0, VoiceMessage::EndTalk));
     settle(setup, 300);
     return result;
+}
+
+// Lets the process open as many files as it may (thousands of connections) and ignores SIGPIPE.
+inline void prepareProcess()
+{
+    rlimit files{};
+    getrlimit(RLIMIT_NOFILE, &files);
+    files.rlim_cur = files.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &files);
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+// A server process on two free loopback ports with a scratch data folder.
+struct Launched
+{
+    std::filesystem::path data;
+    int web = 0;
+    int voice = 0;
+    pid_t pid = 0;
+};
+
+// Starts the server program with extra arguments and waits (at most two seconds) until its web
+// port answers.
+inline Launched startServer(const std::string& program, const char* name, std::vector<std::string> extra = {})
+{
+    Launched launched;
+    launched.data =
+        std::filesystem::temp_directory_path() / (std::string(name) + "-" + std::to_string(getpid()));
+    std::filesystem::create_directories(launched.data);
+    launched.web = freePort();
+    launched.voice = freePort();
+    int web = launched.web;
+    pid_t server = fork();
+    if (server == 0) {
+        std::vector<std::string> words{program,
+                                       "--data",
+                                       launched.data.string(),
+                                       "--web-port",
+                                       std::to_string(web),
+                                       "--voice-port",
+                                       std::to_string(launched.voice),
+                                       "--log-level",
+                                       "error"};
+        words.insert(words.end(), extra.begin(), extra.end());
+        std::vector<char*> argv;
+        for (auto& word : words)
+            argv.push_back(word.data());
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    for (int i = 0; i < 100 && post(web, "KeepAlive.php", "").empty(); ++i)
+        usleep(20000);
+    launched.pid = server;
+    return launched;
 }
 
 } // namespace LoadKit

@@ -77,26 +77,14 @@ int main(int argc, char** argv)
                              "[--rates 50,276] [--saturate N]\n");
         return 2;
     }
-    rlimit files {};
-    getrlimit(RLIMIT_NOFILE, &files);
-    files.rlim_cur = files.rlim_max;
-    setrlimit(RLIMIT_NOFILE, &files);
-    std::signal(SIGPIPE, SIG_IGN);
-
-    std::filesystem::path data = std::filesystem::temp_directory_path() / ("zumeli-relay-load-" + std::to_string(getpid()));
-    std::filesystem::create_directories(data);
+    prepareProcess();
+    // All listeners come from one address here: the limits per address must not count them.
+    Launched launched = startServer(serverPath, "zumeli-relay-load", { "--max-sessions", "100000", "--max-per-address", "100000" });
+    std::filesystem::path data = launched.data;
+    pid_t server = launched.pid;
     Setup setup;
-    setup.web = freePort();
-    setup.voice = freePort();
-    pid_t server = fork();
-    if (server == 0) {
-        std::string web = std::to_string(setup.web), voice = std::to_string(setup.voice), folder = data.string();
-        execl(serverPath.c_str(), serverPath.c_str(), "--data", folder.c_str(), "--web-port", web.c_str(), "--voice-port",
-              voice.c_str(), "--log-level", "error", "--max-sessions", "100000", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    for (int i = 0; i < 100 && post(setup.web, "KeepAlive.php", "").empty(); ++i)
-        usleep(20000);
+    setup.web = launched.web;
+    setup.voice = launched.voice;
 
     setup.talker = voiceClient(setup);
     std::printf("%9s %9s %10s %12s %10s %14s %9s %9s %9s\n", "listeners", "mode", "delivered", "of expected",
