@@ -28,8 +28,9 @@ size_t WebApi::guestLimit() const
     return std::max<size_t>(1, size_t(double(m_config.maxSessions) * m_config.guestShare));
 }
 
-void WebApi::endSession(const std::string& id)
+void WebApi::endSession(const std::string& which)
 {
+    std::string id = which; // the caller's text may live in the session that goes
     Session* session = m_sessions.peek(id);
     if (!session)
         return;
