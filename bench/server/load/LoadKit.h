@@ -226,15 +226,25 @@ inline void settle(Setup& setup, int quietMs)
     for (auto& client : setup.listeners)
         fds.push_back({client.fd, POLLIN, 0});
     fds.push_back({setup.talker.fd, POLLIN, 0});
+    // A keep-alive from each, as real clients send every 30 s: it keeps their sessions from
+    // looking idle.
+    for (auto& fd : fds)
+        sendPacket(fd.fd, VoicePacket::control(0, VoiceMessage::KeepAlive));
     uint8_t buffer[65536];
-    for (;;) {
+    int64_t deadline = nowNs() + int64_t(quietMs) * 10 * 1000000;
+    while (nowNs() < deadline) {
         int ready = ::poll(fds.data(), fds.size(), quietMs);
         if (ready <= 0)
             return;
-        for (auto& fd : fds)
-            if (fd.revents & POLLIN)
-                while (::recv(fd.fd, buffer, sizeof buffer, MSG_DONTWAIT) > 0) {
-                }
+        for (auto& fd : fds) {
+            if (!(fd.revents & (POLLIN | POLLHUP | POLLERR)))
+                continue;
+            ssize_t got = 0;
+            while ((got = ::recv(fd.fd, buffer, sizeof buffer, MSG_DONTWAIT)) > 0) {
+            }
+            if (got == 0)
+                fd.fd = -1; // closed by the server: poll ignores it from now on
+        }
     }
 }
 
