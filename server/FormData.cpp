@@ -1,5 +1,7 @@
 #include "server/FormData.h"
 
+#include <cstring>
+
 #include <charconv>
 
 namespace Zumeli {
@@ -48,6 +50,28 @@ std::string FormData::decode(std::string_view encoded)
     return out;
 }
 
+std::string_view FormData::takeRaw(std::string_view body, const char* name, std::string& others)
+{
+    std::string_view found;
+    bool taken = false;
+    size_t length = std::strlen(name);
+    size_t position = 0;
+    while (position < body.size()) {
+        size_t end = body.find('&', position);
+        if (end == std::string_view::npos)
+            end = body.size();
+        std::string_view field = body.substr(position, end - position);
+        position = end + 1;
+        if (!taken && field.size() > length && field.compare(0, length, name) == 0 && field[length] == '=') {
+            found = field.substr(length + 1);
+            taken = true;
+            continue;
+        }
+        others.append(field).append("&");
+    }
+    return found;
+}
+
 void FormData::parse(std::string_view body)
 {
     m_fields.clear();
@@ -73,14 +97,6 @@ bool FormData::has(const char* name) const
         if (field.first == name)
             return true;
     return false;
-}
-
-const std::string* FormData::find(const char* name) const
-{
-    for (const auto& field : m_fields)
-        if (field.first == name)
-            return &field.second;
-    return nullptr;
 }
 
 Text FormData::value(const char* name) const

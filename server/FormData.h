@@ -21,13 +21,14 @@ public:
     bool has(const char* name) const;
     // The value, or empty when the field is missing.
     Text value(const char* name) const;
-    // The decoded value itself, without a copy (megabytes for a picture); null when missing.
-    const std::string* find(const char* name) const;
     // The value as a decimal number; fallback when missing or not a whole number.
     long number(const char* name, long fallback = 0) const;
     size_t size() const { return m_fields.size(); }
 
     static std::string decode(std::string_view encoded);
+    // The first field called name, still encoded, without copying it; the other fields go to
+    // others. For a picture: megabytes that are better decoded away from the event loop.
+    static std::string_view takeRaw(std::string_view body, const char* name, std::string& others);
 
 private:
     std::vector<std::pair<std::string, std::string>> m_fields;

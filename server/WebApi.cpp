@@ -138,6 +138,14 @@ WebApi::Reply WebApi::handle(const HttpRequest& request, int64_t nowMs, uint32_t
         return xml(XmlReply::fail("POST ONLY"), 405);
     if (request.body().size() > bodyLimit(request.path()))
         return refusal(413);
+    if (call->handler == &WebApi::saveImage) {
+        // The picture's megabytes are neither decoded nor copied here (see saveImage).
+        std::string others;
+        m_picture = FormData::takeRaw(request.body(), "data", others);
+        Reply reply = saveImage(FormData(others), nowMs);
+        m_picture = {};
+        return reply;
+    }
     FormData form(request.body());
     return (this->*call->handler)(form, nowMs);
 }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace Zumeli {
@@ -148,6 +149,7 @@ private:
     std::string m_localizationVersion;
     int64_t m_localizationStamp = -1; // modification time of the table last read
     uint32_t m_source = 0;             // address of the request being handled
+    std::string_view m_picture;        // SaveImage: its "data" field, still encoded, during the call
     RateLimit m_loginsPerAddress;
     RateLimit m_failuresPerAccount;
     RateLimit m_failuresPerAddress;

@@ -24,11 +24,7 @@ WebApi::Reply WebApi::saveImage(const FormData& form, int64_t nowMs)
         return xml(XmlReply::fail("INVALID SESSION"));
     long type = form.number("imagetype", -1);
     long param = form.number("paramid", -1);
-    const std::string* data = form.find("data");
-    std::string hex = data ? *data : std::string();
-    if (hex.size() > 2 * m_config.maxImageBytes)
-        return xml(XmlReply::fail("IMAGE TOO LARGE"), 413);
-    if (hex.empty())
+    if (m_picture.empty())
         return xml(XmlReply::fail("BAD IMAGE DATA"));
     bool allowed = false;
     if (type == 2) {
@@ -44,11 +40,15 @@ WebApi::Reply WebApi::saveImage(const FormData& form, int64_t nowMs)
     }
     if (!allowed)
         return xml(XmlReply::fail("NOT ALLOWED"), 403);
-    bool large = hex.size() > BackgroundHexBytes;
+    bool large = m_picture.size() > BackgroundHexBytes;
     // Decoding and storing touch nothing but the given store, so they can run on the worker.
-    auto store = [hex = std::move(hex), type, param, user = session->userId](Store& into) {
+    auto store = [encoded = std::string(m_picture), type, param, user = session->userId,
+                  limit = m_config.maxImageBytes](Store& into) {
+        std::string hex = FormData::decode(encoded);
+        if (hex.size() > 2 * limit)
+            return xml(XmlReply::fail("IMAGE TOO LARGE"), 413);
         std::vector<uint8_t> bytes;
-        if (!decodeHex(hex, bytes))
+        if (hex.empty() || !decodeHex(hex, bytes))
             return xml(XmlReply::fail("BAD IMAGE DATA"));
         int version = into.saveImage(int(type), int(param), bytes);
         if (!version)
