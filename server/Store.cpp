@@ -4,6 +4,7 @@
 #include "server/PasswordHash.h"
 #include "server/TextRules.h"
 
+#include <algorithm>
 #include <ctime>
 #include <sqlite3.h>
 
@@ -53,6 +54,7 @@ CREATE TABLE IF NOT EXISTS channel_admin (
 CREATE TABLE IF NOT EXISTS channel_lists (
   number INTEGER NOT NULL, list INTEGER NOT NULL, position INTEGER NOT NULL, user_id INTEGER NOT NULL);
 CREATE INDEX IF NOT EXISTS channel_lists_number ON channel_lists(number);
+CREATE INDEX IF NOT EXISTS channel_lists_user ON channel_lists(user_id);
 CREATE TABLE IF NOT EXISTS messages (
   id INTEGER PRIMARY KEY, recipient INTEGER NOT NULL, sender INTEGER NOT NULL, type INTEGER NOT NULL,
   datetime INTEGER NOT NULL, text TEXT NOT NULL);
@@ -166,9 +168,17 @@ bool Store::removeGuestsWhere(const std::string& selection)
 
 bool Store::removeGuests() { return removeGuestsWhere("SELECT id FROM users WHERE guest = 1"); }
 
-bool Store::removeGuest(int userId)
+bool Store::removeGuests(const std::vector<int>& userIds)
 {
-    return removeGuestsWhere("SELECT id FROM users WHERE guest = 1 AND id = " + std::to_string(userId));
+    bool done = true;
+    // In lists of a few hundred: one transaction each, a statement of bounded size.
+    for (size_t first = 0; first < userIds.size(); first += 200) {
+        std::string list;
+        for (size_t i = first; i < std::min(userIds.size(), first + 200); ++i)
+            list += (list.empty() ? "" : ",") + std::to_string(userIds[i]);
+        done = removeGuestsWhere("SELECT id FROM users WHERE guest = 1 AND id IN (" + list + ")") && done;
+    }
+    return done;
 }
 
 std::optional<UserRecord> Store::userById(int id)

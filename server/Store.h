@@ -75,7 +75,7 @@ public:
     // Guests live only as long as their sessions; a restart ends those, so their rows go, with
     // their lists, subscriptions, mailboxes and picture (messages they sent stay).
     bool removeGuests();
-    bool removeGuest(int userId);
+    bool removeGuests(const std::vector<int>& userIds);
 
     std::optional<UserRecord> userById(int id);
     std::optional<UserRecord> userByName(const std::string& name); // letter case ignored

@@ -456,6 +456,16 @@ void VoiceRelay::sessionEnded(const std::string& sessionId, const char* reason)
         close(*connection, reason);
 }
 
+void VoiceRelay::sessionsEnded(const std::unordered_set<std::string>& sessionIds)
+{
+    std::vector<VoiceConnection*> ended;
+    for (auto& [id, connection] : m_connections)
+        if (connection->helloDone && sessionIds.count(connection->sessionId))
+            ended.push_back(connection.get());
+    for (VoiceConnection* connection : ended)
+        close(*connection, "session ended");
+}
+
 // The holder's talk ends for the listeners at once, as if it had sent EndTalk.
 void VoiceRelay::releaseFloor(VoiceConnection& connection)
 {

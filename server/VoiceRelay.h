@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace Zumeli {
@@ -89,6 +90,8 @@ public:
 
     // From the web service: a session ended, joined another channel, or got messages.
     void sessionEnded(const std::string& sessionId, const char* reason = "session ended");
+    // Many at once, in one pass over the connections.
+    void sessionsEnded(const std::unordered_set<std::string>& sessionIds);
     // The session is in the channel with this permission: connections to another channel
     // close, a listener loses the floor it held.
     void sessionJoined(const std::string& sessionId, int channel, int permission);

@@ -8,6 +8,7 @@
 #include "server/VoiceRelay.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace Zumeli {
 
@@ -30,29 +31,42 @@ size_t WebApi::guestLimit() const
 
 void WebApi::endSession(const std::string& which)
 {
-    std::string id = which; // the caller's text may live in the session that goes
-    Session* session = m_sessions.peek(id);
-    if (!session)
-        return;
-    int userId = session->userId;
-    bool guest = session->guest;
-    m_sessions.remove(id);
-    if (m_relay)
-        m_relay->sessionEnded(id);
-    if (guest)
-        m_store.removeGuest(userId);
+    endSessions({ which }); // a copy: the caller's text may live in the session that goes
+}
+
+void WebApi::endSessions(const std::vector<std::string>& ids)
+{
+    std::vector<int> guests;
+    std::unordered_set<std::string> ended;
+    for (const std::string& id : ids) {
+        Session* session = m_sessions.peek(id);
+        if (!session)
+            continue;
+        if (session->guest)
+            guests.push_back(session->userId);
+        m_sessions.remove(id);
+        ended.insert(id);
+    }
+    if (m_relay && !ended.empty())
+        m_relay->sessionsEnded(ended);
+    if (!guests.empty())
+        m_store.removeGuests(guests);
 }
 
 std::vector<std::string> WebApi::expireSessions(int64_t nowMs)
 {
+    // A bounded number a second: thousands of guests idle at once go over several seconds
+    // rather than in one long pass of the loop.
+    constexpr size_t MaxPerSweep = 256;
     std::vector<std::string> ended = m_sessions.expired(nowMs);
     // Guests idle for a minute make room before their share runs out.
-    if (m_sessions.guestCount() * 5 >= guestLimit() * 4) {
+    if (ended.size() < MaxPerSweep && m_sessions.guestCount() * 5 >= guestLimit() * 4) {
         std::vector<std::string> idle = m_sessions.idleGuests(nowMs, m_config.idleGuestMs);
         ended.insert(ended.end(), idle.begin(), idle.end());
     }
-    for (const std::string& id : ended)
-        endSession(id);
+    if (ended.size() > MaxPerSweep)
+        ended.resize(MaxPerSweep);
+    endSessions(ended);
     return ended;
 }
 

@@ -98,8 +98,9 @@ public:
     // Ends the sessions idle too long (and, when the guests' share is nearly used, guests idle
     // for a minute), with their voice connections and the rows of ended guests. The ids ended.
     std::vector<std::string> expireSessions(int64_t nowMs);
-    // Ends one session: its voice connections close and a guest's rows go.
+    // Ends sessions: their voice connections close and guests' rows go.
     void endSession(const std::string& id);
+    void endSessions(const std::vector<std::string>& ids);
 
     using Handler = Reply (WebApi::*)(const FormData&, int64_t);
 
