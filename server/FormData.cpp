@@ -50,45 +50,51 @@ std::string FormData::decode(std::string_view encoded)
     return out;
 }
 
-std::string_view FormData::takeRaw(std::string_view body, const char* name, std::string& others)
+namespace {
+
+// Calls each(field) for every "&"-separated field of the body, empty ones included.
+template<typename Each>
+void forEachField(std::string_view body, Each each)
 {
-    std::string_view found;
-    bool taken = false;
-    size_t length = std::strlen(name);
     size_t position = 0;
     while (position < body.size()) {
         size_t end = body.find('&', position);
         if (end == std::string_view::npos)
             end = body.size();
-        std::string_view field = body.substr(position, end - position);
+        each(body.substr(position, end - position));
         position = end + 1;
+    }
+}
+
+} // namespace
+
+std::string_view FormData::takeRaw(std::string_view body, const char* name, std::string& others)
+{
+    std::string_view found;
+    bool taken = false;
+    size_t length = std::strlen(name);
+    forEachField(body, [&](std::string_view field) {
         if (!taken && field.size() > length && field.compare(0, length, name) == 0 && field[length] == '=') {
             found = field.substr(length + 1);
             taken = true;
-            continue;
+        } else {
+            others.append(field).append("&");
         }
-        others.append(field).append("&");
-    }
+    });
     return found;
 }
 
 void FormData::parse(std::string_view body)
 {
     m_fields.clear();
-    size_t position = 0;
-    while (position < body.size()) {
-        size_t end = body.find('&', position);
-        if (end == std::string_view::npos)
-            end = body.size();
-        std::string_view field = body.substr(position, end - position);
-        position = end + 1;
+    forEachField(body, [&](std::string_view field) {
         if (field.empty())
-            continue;
+            return;
         size_t equals = field.find('=');
         std::string_view name = field.substr(0, equals);
         std::string_view value = equals == std::string_view::npos ? std::string_view() : field.substr(equals + 1);
         m_fields.emplace_back(decode(name), decode(value));
-    }
+    });
 }
 
 bool FormData::has(const char* name) const
