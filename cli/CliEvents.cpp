@@ -3,8 +3,30 @@
 #include "engine/Client.h"
 
 #include <cstdarg>
+#include <cstdint>
 
 namespace Zumeli {
+
+std::string printableLine(const std::string& text)
+{
+    std::string line;
+    line.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        uint8_t c = uint8_t(text[i]);
+        if (c == '\r' || c == '\n')
+            continue;
+        // C1 controls are two bytes in UTF-8: C2 80 to C2 9F.
+        bool c1 = c == 0xC2 && i + 1 < text.size() && uint8_t(text[i + 1]) >= 0x80 && uint8_t(text[i + 1]) <= 0x9F;
+        if (c < 0x20 || c == 0x7F || c1) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", c1 ? uint8_t(text[++i]) : c);
+            line += escaped;
+            continue;
+        }
+        line += char(c);
+    }
+    return line;
+}
 
 void CliEvents::print(const char* format, ...)
 {
@@ -81,9 +103,7 @@ void CliEvents::onMessagesArrived()
     print("messages-arrived");
     ServiceMessageData message;
     while (m_client.takeServiceMessage(message)) {
-        Text line = message.mainText;
-        line.removeChar('\r').removeChar('\n');
-        print("service-message %s", line.c_str());
+        print("service-message %s", printableLine(message.mainText.str()).c_str());
     }
 }
 
@@ -112,9 +132,7 @@ void CliEvents::onUserMessagesChanged()
     int own = m_client.getOwnUserId();
     for (int i = first; i < count; ++i) {
         if (m_client.getMessage(i, message) && message.sender != own) {
-            Text line = message.text;
-            line.removeChar('\r').removeChar('\n');
-            print("message %d %s", message.sender, line.c_str());
+            print("message %d %s", message.sender, printableLine(message.text.str()).c_str());
         }
     }
     m_hasLastSeen = m_client.getMessage(count - 1, m_lastSeen);

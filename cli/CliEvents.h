@@ -4,10 +4,15 @@
 #include "engine/IClientDelegate.h"
 
 #include <cstdio>
+#include <string>
 
 namespace Zumeli {
 
 class Client;
+
+// A text as one harmless line: line breaks dropped, every other control character (which could
+// retitle, clear or recolour the reader's terminal) written as \xHH.
+std::string printableLine(const std::string& text);
 
 // The headless client's delegate: remembers what the run loop waits for and, with --events,
 // prints one line per callback ("talk-granted", "channel-changed 1000", ...).

@@ -236,6 +236,8 @@ Events (--events), one line each, first word fixed:
                                 (SECONDS: the system's monotonic clock, shared by all
                                 processes, so two clients' lines give the delay)
   error TEXT                    (also on standard error)
+A TEXT received from others is one line: line breaks are dropped and other control
+characters written as \xHH, so a message cannot act on the terminal.
 )";
 }
 

@@ -2,15 +2,43 @@
 
 #include "server/Log.h"
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace Zumeli {
 
 Database::~Database() { close(); }
 
+bool makePrivateFolder(const std::string& folder)
+{
+    std::error_code error;
+    if (std::filesystem::is_directory(folder, error))
+        return true;
+    std::filesystem::create_directories(std::filesystem::path(folder).parent_path(), error);
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+        Log::error("cannot create the data folder %s: %s", folder.c_str(), std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
 bool Database::open(const std::string& path)
 {
     close();
+    // The file holds password hashes, mail addresses and messages: owner-only, and SQLite gives
+    // its journal files the same permissions.
+    if (path != ":memory:") {
+        int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            ::fchmod(fd, 0600);
+            ::close(fd);
+        }
+    }
     if (sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr)
         != SQLITE_OK) {
         Log::error("database: cannot open %s: %s", path.c_str(), m_db ? sqlite3_errmsg(m_db) : "out of memory");
@@ -48,6 +76,19 @@ bool Database::exec(const char* sql)
 
 int64_t Database::lastInsertId() const { return m_db ? sqlite3_last_insert_rowid(m_db) : 0; }
 int Database::changes() const { return m_db ? sqlite3_changes(m_db) : 0; }
+bool Database::setAutoCheckpoint(bool on) { return exec(on ? "PRAGMA wal_autocheckpoint=1000;" : "PRAGMA wal_autocheckpoint=0;"); }
+
+bool Database::checkpoint()
+{
+    return m_db && sqlite3_wal_checkpoint_v2(m_db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr) == SQLITE_OK;
+}
+
+void Database::setBusyTimeout(int ms)
+{
+    if (m_db)
+        sqlite3_busy_timeout(m_db, ms);
+}
+
 const char* Database::lastError() const { return m_db ? sqlite3_errmsg(m_db) : "not open"; }
 
 Statement::Statement(Database& db, const char* sql)

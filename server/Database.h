@@ -10,6 +10,9 @@ struct sqlite3_stmt;
 
 namespace Zumeli {
 
+// Creates the folder owner-only (0700) when it does not exist yet; false with a log line on failure.
+bool makePrivateFolder(const std::string& folder);
+
 // One SQLite database file, opened in WAL mode with a busy time-out, so that the server and an
 // operator command can use it at the same time. Failures are reported by results, never thrown.
 class Database {
@@ -29,6 +32,12 @@ public:
     int64_t lastInsertId() const;
     int changes() const;
     const char* lastError() const;
+    void setBusyTimeout(int ms);
+    // Whether commits copy the write-ahead log back into the file themselves (with a sync) once
+    // it has grown; a connection that leaves it to another one never pays for that.
+    bool setAutoCheckpoint(bool on);
+    // Copies what it can of the write-ahead log back into the file without waiting for anyone.
+    bool checkpoint();
     sqlite3* handle() const { return m_db; }
 
 private:
@@ -64,11 +73,14 @@ private:
     bool m_failed = false;
 };
 
-// Begins a transaction and rolls it back unless commit() was called.
+// Begins a transaction and rolls it back unless commit() was called. A transaction that could
+// not begin (another writer held the lock past the busy time-out) must not be written in: the
+// statements would run one by one outside it. Callers check begun() first.
 class Transaction {
 public:
     explicit Transaction(Database& db);
     ~Transaction();
+    bool begun() const { return m_open; }
     bool commit();
 
 private:

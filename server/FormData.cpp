@@ -1,5 +1,7 @@
 #include "server/FormData.h"
 
+#include <cstring>
+
 #include <charconv>
 
 namespace Zumeli {
@@ -24,6 +26,16 @@ std::string FormData::decode(std::string_view encoded)
     std::string out;
     out.reserve(encoded.size());
     for (size_t i = 0; i < encoded.size(); ++i) {
+        // Plain bytes go over in runs: a picture's hexadecimal digits are megabytes of them.
+        size_t run = i;
+        while (run < encoded.size() && encoded[run] != '+' && encoded[run] != '%')
+            ++run;
+        if (run > i) {
+            out.append(encoded.data() + i, run - i);
+            i = run;
+            if (i == encoded.size())
+                break;
+        }
         char c = encoded[i];
         if (c == '+') {
             out += ' ';
@@ -38,23 +50,51 @@ std::string FormData::decode(std::string_view encoded)
     return out;
 }
 
-void FormData::parse(std::string_view body)
+namespace {
+
+// Calls each(field) for every "&"-separated field of the body, empty ones included.
+template<typename Each>
+void forEachField(std::string_view body, Each each)
 {
-    m_fields.clear();
     size_t position = 0;
     while (position < body.size()) {
         size_t end = body.find('&', position);
         if (end == std::string_view::npos)
             end = body.size();
-        std::string_view field = body.substr(position, end - position);
+        each(body.substr(position, end - position));
         position = end + 1;
+    }
+}
+
+} // namespace
+
+std::string_view FormData::takeRaw(std::string_view body, const char* name, std::string& others)
+{
+    std::string_view found;
+    bool taken = false;
+    size_t length = std::strlen(name);
+    forEachField(body, [&](std::string_view field) {
+        if (!taken && field.size() > length && field.compare(0, length, name) == 0 && field[length] == '=') {
+            found = field.substr(length + 1);
+            taken = true;
+        } else {
+            others.append(field).append("&");
+        }
+    });
+    return found;
+}
+
+void FormData::parse(std::string_view body)
+{
+    m_fields.clear();
+    forEachField(body, [&](std::string_view field) {
         if (field.empty())
-            continue;
+            return;
         size_t equals = field.find('=');
         std::string_view name = field.substr(0, equals);
         std::string_view value = equals == std::string_view::npos ? std::string_view() : field.substr(equals + 1);
         m_fields.emplace_back(decode(name), decode(value));
-    }
+    });
 }
 
 bool FormData::has(const char* name) const

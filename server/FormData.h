@@ -26,6 +26,9 @@ public:
     size_t size() const { return m_fields.size(); }
 
     static std::string decode(std::string_view encoded);
+    // The first field called name, still encoded, without copying it; the other fields go to
+    // others. For a picture: megabytes that are better decoded away from the event loop.
+    static std::string_view takeRaw(std::string_view body, const char* name, std::string& others);
 
 private:
     std::vector<std::pair<std::string, std::string>> m_fields;

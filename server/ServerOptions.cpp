@@ -31,6 +31,8 @@ const char* ServerOptions::usage()
            "  --session-timeout S   seconds a session lives without any call or voice keep-alive (default 900)\n"
            "  --floor-timeout MS    a talker silent this long loses the floor (default 6000)\n"
            "  --max-sessions N      logins beyond this are refused as too many users (default 10000)\n"
+           "  --max-per-address N   web connections, voice connections and logins per minute that one\n"
+           "                        source address may have (default 64)\n"
            "  --log-level LEVEL     error, warn, info (default: one line per connection event) or debug\n"
            "  --help                this text\n"
            "\n"
@@ -124,6 +126,11 @@ bool ServerOptions::parse(int argc, const char* const* argv, std::string& error)
             if (!number(i, 1, 1000000, value))
                 return false;
             config.web.maxSessions = size_t(value);
+        } else if (option == "--max-per-address") {
+            if (!number(i, 1, 1000000, value))
+                return false;
+            config.maxConnectionsPerAddress = size_t(value);
+            config.web.loginsPerAddressPerMinute = int(value);
         } else if (option == "--log-level") {
             Log::Level level;
             if (!text(i, logLevel) || !Log::parseLevel(logLevel.c_str(), level)) {

@@ -34,6 +34,8 @@ Session& Sessions::create(int userId, bool guest, int64_t nowMs)
     session.userId = userId;
     session.guest = guest;
     session.lastSeenMs = nowMs;
+    if (guest)
+        ++m_guests;
     return session;
 }
 
@@ -72,6 +74,8 @@ void Sessions::remove(const std::string& id)
     if (it == m_sessions.end())
         return;
     leaveChannel(it->second);
+    if (it->second.guest)
+        --m_guests;
     m_sessions.erase(it);
 }
 
@@ -83,15 +87,37 @@ void Sessions::join(Session& session, int channel, int permission)
     ++m_members[channel][session.userId];
 }
 
-std::vector<std::string> Sessions::expire(int64_t nowMs)
+std::vector<std::string> Sessions::expired(int64_t nowMs) const { return idle(nowMs, m_idleTimeoutMs, false); }
+
+std::vector<std::string> Sessions::idleGuests(int64_t nowMs, int64_t idleMs) const { return idle(nowMs, idleMs, true); }
+
+std::vector<std::string> Sessions::idle(int64_t nowMs, int64_t idleMs, bool guestsOnly) const
 {
-    std::vector<std::string> gone;
+    std::vector<std::string> found;
     for (const auto& [id, session] : m_sessions)
-        if (nowMs - session.lastSeenMs > m_idleTimeoutMs)
-            gone.push_back(id);
-    for (const auto& id : gone)
-        remove(id);
-    return gone;
+        if ((!guestsOnly || session.guest) && nowMs - session.lastSeenMs > idleMs)
+            found.push_back(id);
+    return found;
+}
+
+std::vector<Session*> Sessions::sessionsIn(int channel)
+{
+    std::vector<Session*> found;
+    if (!m_members.count(channel))
+        return found;
+    for (auto& [id, session] : m_sessions)
+        if (session.channel == channel)
+            found.push_back(&session);
+    return found;
+}
+
+std::vector<std::string> Sessions::sessionsOf(int userId, const std::string& except) const
+{
+    std::vector<std::string> found;
+    for (const auto& [id, session] : m_sessions)
+        if (session.userId == userId && id != except)
+            found.push_back(id);
+    return found;
 }
 
 std::vector<int> Sessions::usersIn(int channel) const

@@ -35,10 +35,19 @@ public:
     Session* peek(const std::string& id);
     void remove(const std::string& id);
     void join(Session& session, int channel, int permission);
-    // Removes the sessions idle for longer than the time-out and returns their ids.
-    std::vector<std::string> expire(int64_t nowMs);
+    // Takes the session out of its channel (a refused join, an exclusion).
+    void leave(Session& session) { leaveChannel(session); }
+    // The sessions idle for longer than the time-out (not removed).
+    std::vector<std::string> expired(int64_t nowMs) const;
+    // The guest sessions idle for longer than idleMs (not removed).
+    std::vector<std::string> idleGuests(int64_t nowMs, int64_t idleMs) const;
+    // The sessions in the channel.
+    std::vector<Session*> sessionsIn(int channel);
+    // The other sessions of the user.
+    std::vector<std::string> sessionsOf(int userId, const std::string& except) const;
 
     size_t size() const { return m_sessions.size(); }
+    size_t guestCount() const { return m_guests; }
     // The distinct users of the sessions in the channel, in order of id.
     std::vector<int> usersIn(int channel) const;
     bool isUserIn(int userId, int channel) const;
@@ -48,8 +57,10 @@ public:
 
 private:
     void leaveChannel(Session& session);
+    std::vector<std::string> idle(int64_t nowMs, int64_t idleMs, bool guestsOnly) const;
 
     int64_t m_idleTimeoutMs;
+    size_t m_guests = 0;
     std::unordered_map<std::string, Session> m_sessions;
     // channel -> (user -> sessions of that user in the channel)
     std::map<int, std::map<int, int>> m_members;

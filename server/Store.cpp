@@ -2,8 +2,11 @@
 
 #include "server/Log.h"
 #include "server/PasswordHash.h"
+#include "server/TextRules.h"
 
+#include <algorithm>
 #include <ctime>
+#include <sqlite3.h>
 
 namespace Zumeli {
 
@@ -51,6 +54,7 @@ CREATE TABLE IF NOT EXISTS channel_admin (
 CREATE TABLE IF NOT EXISTS channel_lists (
   number INTEGER NOT NULL, list INTEGER NOT NULL, position INTEGER NOT NULL, user_id INTEGER NOT NULL);
 CREATE INDEX IF NOT EXISTS channel_lists_number ON channel_lists(number);
+CREATE INDEX IF NOT EXISTS channel_lists_user ON channel_lists(user_id);
 CREATE TABLE IF NOT EXISTS messages (
   id INTEGER PRIMARY KEY, recipient INTEGER NOT NULL, sender INTEGER NOT NULL, type INTEGER NOT NULL,
   datetime INTEGER NOT NULL, text TEXT NOT NULL);
@@ -66,9 +70,12 @@ CREATE TABLE IF NOT EXISTS images (
   PRIMARY KEY (type, param));
 CREATE TABLE IF NOT EXISTS subscriptions (
   user_id INTEGER NOT NULL, channel INTEGER NOT NULL, PRIMARY KEY (user_id, channel));
+CREATE TABLE IF NOT EXISTS id_counters (name TEXT PRIMARY KEY, value INTEGER NOT NULL);
 CREATE TABLE IF NOT EXISTS reports (
   id INTEGER PRIMARY KEY, kind TEXT NOT NULL, user_id INTEGER NOT NULL, text TEXT NOT NULL, created INTEGER NOT NULL);
 )";
+
+const char* const MailboxFullNotice = "Your mailbox was full: your oldest messages were removed.";
 
 // The list numbers of channel_lists.
 enum AdminList { Coadmins = 0, Restricted = 1, ListenOnly = 2, Excluded = 3 };
@@ -107,15 +114,71 @@ bool Store::open(const std::string& path)
     return m_db.open(path) && createSchema();
 }
 
-bool Store::createSchema() { return m_db.exec(Schema); }
+// User ids are never given twice: the highest id ever handed out is kept apart from the users
+// table, so a deleted user's id (a guest's above all) is not given to the next account, which
+// would inherit what still names that id. The first value covers every id the tables mention.
+bool Store::createSchema()
+{
+    return m_db.exec(Schema)
+        && m_db.exec("INSERT OR IGNORE INTO id_counters (name, value) SELECT 'users', max("
+                     "(SELECT coalesce(max(id), 0) FROM users), (SELECT coalesce(max(sender), 0) FROM messages), "
+                     "(SELECT coalesce(max(user_id), 0) FROM channel_lists), "
+                     "(SELECT coalesce(max(user_id), 0) FROM subscriptions), "
+                     "(SELECT coalesce(max(admin_id), 0) FROM channels));");
+}
 
-void Store::removeGuests()
+int Store::insertUser(const char* columns, const char* values, const std::function<void(Statement&)>& bind)
 {
     Transaction transaction(m_db);
-    m_db.exec("DELETE FROM messages WHERE recipient IN (SELECT id FROM users WHERE guest = 1);"
-              "DELETE FROM service_messages WHERE recipient IN (SELECT id FROM users WHERE guest = 1);"
-              "DELETE FROM users WHERE guest = 1;");
-    transaction.commit();
+    if (!transaction.begun())
+        return 0;
+    Statement next(m_db, "UPDATE id_counters SET value = value + 1 WHERE name = 'users' RETURNING value");
+    if (!next.step())
+        return 0;
+    int64_t id = next.integer(0);
+    next.reset();
+    Statement insert(m_db, (std::string("INSERT INTO users (id, ") + columns + ") VALUES (?, " + values + ")").c_str());
+    insert.bind(1, id);
+    bind(insert);
+    if (!insert.run() || !transaction.commit())
+        return 0;
+    return int(id);
+}
+
+// What belongs to a guest goes with it; the messages it sent stay, under its id, which no one
+// else will ever have.
+const char* const GuestRemoval = "DELETE FROM messages WHERE recipient IN (%1);"
+                                 "DELETE FROM service_buttons WHERE message_id IN "
+                                 "(SELECT id FROM service_messages WHERE recipient IN (%1));"
+                                 "DELETE FROM service_messages WHERE recipient IN (%1);"
+                                 "DELETE FROM channel_lists WHERE user_id IN (%1);"
+                                 "DELETE FROM subscriptions WHERE user_id IN (%1);"
+                                 "DELETE FROM images WHERE type = 2 AND param IN (%1);"
+                                 "UPDATE channels SET admin_id = 0 WHERE admin_id IN (%1);"
+                                 "DELETE FROM users WHERE id IN (%1);";
+
+bool Store::removeGuestsWhere(const std::string& selection)
+{
+    std::string sql = GuestRemoval;
+    for (size_t at; (at = sql.find("%1")) != std::string::npos;)
+        sql.replace(at, 2, selection);
+    Transaction transaction(m_db);
+    return transaction.begun() && m_db.exec(sql.c_str()) && transaction.commit();
+}
+
+bool Store::removeGuests() { return removeGuestsWhere("SELECT id FROM users WHERE guest = 1"); }
+
+bool Store::removeGuests(const std::vector<int>& userIds)
+{
+    bool done = true;
+    // In lists of a few hundred: one transaction each, a statement of bounded size.
+    for (size_t first = 0; first < userIds.size(); first += 200) {
+        std::string list;
+        for (size_t i = first; i < std::min(userIds.size(), first + 200); ++i)
+            list += (list.empty() ? "" : ",") + std::to_string(userIds[i]);
+        done = removeGuestsWhere("SELECT id FROM users WHERE guest = 1 AND id IN (" + list + ")") && done;
+    }
+    return done;
 }
 
 std::optional<UserRecord> Store::userById(int id)
@@ -146,19 +209,17 @@ bool Store::mailTaken(const std::string& mail)
 int Store::createUser(const std::string& name, const std::string& password, const std::string& mail,
                       const std::string& language)
 {
-    Statement insert(m_db, "INSERT INTO users (name, password, mail, language, created) VALUES (?, ?, ?, ?, ?)");
     std::string hash = hashPassword(password);
     if (hash.empty())
         return 0;
-    insert.bind(1, name).bind(2, hash).bind(3, mail).bind(4, language).bind(5, now());
-    return insert.run() ? int(m_db.lastInsertId()) : 0;
+    return insertUser("name, password, mail, language, created", "?, ?, ?, ?, ?", [&](Statement& insert) {
+        insert.bind(2, name).bind(3, hash).bind(4, mail).bind(5, language).bind(6, now());
+    });
 }
 
 int Store::createGuest()
 {
-    Statement insert(m_db, "INSERT INTO users (guest, created) VALUES (1, ?)");
-    insert.bind(1, now());
-    return insert.run() ? int(m_db.lastInsertId()) : 0;
+    return insertUser("guest, created", "1, ?", [&](Statement& insert) { insert.bind(2, now()); });
 }
 
 bool Store::setPassword(int userId, const std::string& password)
@@ -312,12 +373,14 @@ bool Store::saveAdminDocument(int number, const AdministrationDocument& d)
     if (!channel(number))
         return false;
     Transaction transaction(m_db);
+    if (!transaction.begun())
+        return false;
     Statement save(m_db, "INSERT OR REPLACE INTO channel_admin (number, title, description, description_desktop, web, "
                          "details, with_permission, with_admin_present, reserved, access_mode, credits, bell_coadmins, "
                          "bell_all, bell_break, hide_number, cy, lang, type, user_limit) "
                          "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-    save.bind(1, number).bind(2, d.title.str()).bind(3, d.description.str()).bind(4, d.descriptionDesktop.str());
-    save.bind(5, d.web.str()).bind(6, d.details.str()).bind(7, d.accessWithAdminPermission);
+    save.bind(1, number).bind(2, cleanText(d.title.str())).bind(3, cleanText(d.description.str()));
+    save.bind(4, cleanText(d.descriptionDesktop.str())).bind(5, cleanText(d.web.str())).bind(6, cleanText(d.details.str())).bind(7, d.accessWithAdminPermission);
     save.bind(8, d.accessWithAdminPresent).bind(9, d.nameAndAdminReserved).bind(10, d.accessMode);
     save.bind(11, d.userCredits).bind(12, d.bellEnableCoadmins).bind(13, d.bellEnableAll).bind(14, d.bellEnableBreak);
     save.bind(15, d.hideNumberOnPlates).bind(16, d.cy).bind(17, d.lang).bind(18, d.type).bind(19, d.limit);
@@ -361,34 +424,93 @@ std::vector<int> Store::channelsWithAdmin(int userId)
     return numbers;
 }
 
-bool Store::addMessage(int recipient, const StoredMessage& message)
+// A full mailbox loses its oldest messages to the new one; the owner is told once by a service
+// message, which waits until fetched.
+bool Store::addMessage(int recipient, const StoredMessage& message, size_t mailboxLimit)
 {
+    Transaction transaction(m_db);
+    if (!transaction.begun())
+        return false;
     Statement insert(m_db, "INSERT INTO messages (recipient, sender, type, datetime, text) VALUES (?, ?, ?, ?, ?)");
     insert.bind(1, recipient).bind(2, message.sender).bind(3, message.type).bind(4, message.datetime);
-    insert.bind(5, message.text);
-    return insert.run();
+    insert.bind(5, cleanText(message.text));
+    if (!insert.run())
+        return false;
+    Statement trim(m_db, "DELETE FROM messages WHERE recipient = ?1 AND id NOT IN "
+                         "(SELECT id FROM messages WHERE recipient = ?1 ORDER BY id DESC LIMIT ?2)");
+    trim.bind(1, recipient).bind(2, int64_t(mailboxLimit));
+    if (!trim.run())
+        return false;
+    if (m_db.changes() > 0) {
+        Statement told(m_db, "SELECT 1 FROM service_messages WHERE recipient = ? AND main_text = ?");
+        told.bind(1, recipient).bind(2, MailboxFullNotice);
+        if (!told.step()) {
+            Statement notice(m_db, "INSERT INTO service_messages (recipient, main_text, disconnect) VALUES (?, ?, 0)");
+            notice.bind(1, recipient).bind(2, MailboxFullNotice);
+            if (!notice.run())
+                return false;
+        }
+    }
+    return transaction.commit();
 }
 
-std::vector<StoredMessage> Store::takeMessages(int recipient)
+std::vector<StoredMessage> Store::waitingMessages(int recipient, size_t maxCount, size_t maxBytes, bool& more)
 {
     std::vector<StoredMessage> messages;
-    Transaction transaction(m_db);
-    Statement rows(m_db, "SELECT sender, type, datetime, text FROM messages WHERE recipient = ? ORDER BY id");
-    rows.bind(1, recipient);
-    while (rows.step())
-        messages.push_back({ int(rows.integer(0)), int(rows.integer(1)), rows.integer(2), rows.text(3) });
-    Statement remove(m_db, "DELETE FROM messages WHERE recipient = ?");
-    remove.bind(1, recipient);
-    if (!remove.run() || !transaction.commit())
-        return {}; // nothing was taken, so the messages wait for the next fetch
+    more = false;
+    size_t bytes = 0;
+    Statement rows(m_db, "SELECT id, sender, type, datetime, text FROM messages WHERE recipient = ? ORDER BY id LIMIT ?");
+    rows.bind(1, recipient).bind(2, int64_t(maxCount) + 1);
+    while (rows.step()) {
+        std::string text = rows.text(4);
+        if (messages.size() == maxCount || (!messages.empty() && bytes + text.size() > maxBytes)) {
+            more = true;
+            break;
+        }
+        bytes += text.size();
+        messages.push_back({ int(rows.integer(1)), int(rows.integer(2)), rows.integer(3), std::move(text), rows.integer(0) });
+    }
     return messages;
+}
+
+bool Store::deleteMessages(const std::vector<int64_t>& ids)
+{
+    return deleteRows("DELETE FROM messages WHERE id = ?", ids);
+}
+
+bool Store::deleteRows(const char* sql, const std::vector<int64_t>& ids, const char* secondSql)
+{
+    if (ids.empty())
+        return true;
+    Transaction transaction(m_db);
+    if (!transaction.begun())
+        return false;
+    Statement remove(m_db, sql);
+    std::optional<Statement> second;
+    if (secondSql)
+        second.emplace(m_db, secondSql);
+    for (int64_t id : ids) {
+        remove.reset();
+        remove.bind(1, id);
+        if (!remove.run())
+            return false;
+        if (second) {
+            second->reset();
+            second->bind(1, id);
+            if (!second->run())
+                return false;
+        }
+    }
+    return transaction.commit();
 }
 
 bool Store::queueServiceMessage(int recipient, const ServiceMessageData& message)
 {
     Transaction transaction(m_db);
+    if (!transaction.begun())
+        return false;
     Statement insert(m_db, "INSERT INTO service_messages (recipient, main_text, disconnect) VALUES (?, ?, ?)");
-    insert.bind(1, recipient).bind(2, message.mainText.str()).bind(3, message.mainDisconnect);
+    insert.bind(1, recipient).bind(2, cleanText(message.mainText.str())).bind(3, message.mainDisconnect);
     if (!insert.run())
         return false;
     int64_t id = m_db.lastInsertId();
@@ -399,54 +521,54 @@ bool Store::queueServiceMessage(int recipient, const ServiceMessageData& message
         if (b.text.isEmpty() && b.url.isEmpty())
             continue;
         button.reset();
-        button.bind(1, id).bind(2, slot).bind(3, b.text.str()).bind(4, b.url.str()).bind(5, b.urlInBrowser);
-        button.bind(6, b.reconnect).bind(7, b.quit);
+        button.bind(1, id).bind(2, slot).bind(3, cleanText(b.text.str())).bind(4, cleanText(b.url.str()));
+        button.bind(5, b.urlInBrowser).bind(6, b.reconnect).bind(7, b.quit);
         if (!button.run())
             return false;
     }
     return transaction.commit();
 }
 
-std::vector<ServiceMessageData> Store::takeServiceMessages(int recipient)
+std::vector<WaitingServiceMessage> Store::waitingServiceMessages(int recipient, size_t maxCount, bool& more)
 {
-    std::vector<ServiceMessageData> messages;
-    std::vector<int64_t> ids;
-    Transaction transaction(m_db);
-    Statement rows(m_db, "SELECT id, main_text, disconnect FROM service_messages WHERE recipient = ? ORDER BY id");
-    rows.bind(1, recipient);
+    std::vector<WaitingServiceMessage> messages;
+    more = false;
+    Statement rows(m_db, "SELECT id, main_text, disconnect FROM service_messages WHERE recipient = ? ORDER BY id LIMIT ?");
+    rows.bind(1, recipient).bind(2, int64_t(maxCount) + 1);
     while (rows.step()) {
-        ServiceMessageData message;
-        message.mainText = Text(rows.text(1));
-        message.mainDisconnect = rows.integer(2) != 0;
-        ids.push_back(rows.integer(0));
+        if (messages.size() == maxCount) {
+            more = true;
+            break;
+        }
+        WaitingServiceMessage message;
+        message.id = rows.integer(0);
+        message.data.mainText = Text(rows.text(1));
+        message.data.mainDisconnect = rows.integer(2) != 0;
         messages.push_back(message);
     }
     Statement buttons(m_db, "SELECT slot, text, url, in_browser, reconnect, quit FROM service_buttons "
                             "WHERE message_id = ?");
-    Statement removeButtons(m_db, "DELETE FROM service_buttons WHERE message_id = ?");
-    for (size_t i = 0; i < ids.size(); ++i) {
+    for (auto& message : messages) {
         buttons.reset();
-        buttons.bind(1, ids[i]);
+        buttons.bind(1, message.id);
         while (buttons.step()) {
             int slot = int(buttons.integer(0));
             if (slot < 0 || slot > 3)
                 continue;
-            auto& b = messages[i].buttons[slot];
+            auto& b = message.data.buttons[slot];
             b.text = Text(buttons.text(1));
             b.url = Text(buttons.text(2));
             b.urlInBrowser = buttons.integer(3) != 0;
             b.reconnect = buttons.integer(4) != 0;
             b.quit = buttons.integer(5) != 0;
         }
-        removeButtons.reset();
-        removeButtons.bind(1, ids[i]);
-        removeButtons.run();
     }
-    Statement remove(m_db, "DELETE FROM service_messages WHERE recipient = ?");
-    remove.bind(1, recipient);
-    if (!remove.run() || !transaction.commit())
-        return {};
     return messages;
+}
+
+bool Store::deleteServiceMessages(const std::vector<int64_t>& ids)
+{
+    return deleteRows("DELETE FROM service_messages WHERE id = ?", ids, "DELETE FROM service_buttons WHERE message_id = ?");
 }
 
 bool Store::hasWaitingMessages(int recipient)
@@ -460,6 +582,8 @@ bool Store::hasWaitingMessages(int recipient)
 int Store::saveImage(int type, int paramId, const std::vector<uint8_t>& bytes)
 {
     Transaction transaction(m_db);
+    if (!transaction.begun())
+        return 0;
     int version = 1;
     {
         Statement row(m_db, "SELECT version FROM images WHERE type = ? AND param = ?");
@@ -494,6 +618,34 @@ std::optional<std::vector<uint8_t>> Store::loadImage(int type, int paramId)
     if (!row.step())
         return std::nullopt;
     return row.blob(0);
+}
+
+std::optional<Store::ImageRef> Store::findImage(int type, int paramId)
+{
+    Statement row(m_db, "SELECT rowid, length(data) FROM images WHERE type = ? AND param = ?");
+    row.bind(1, type).bind(2, paramId);
+    if (!row.step())
+        return std::nullopt;
+    return ImageRef { row.integer(0), size_t(row.integer(1)) };
+}
+
+bool Store::readImage(const ImageRef& image, size_t offset, size_t count, std::string& out)
+{
+    sqlite3_blob* blob = nullptr;
+    if (sqlite3_blob_open(m_db.handle(), "main", "images", "data", image.row, 0, &blob) != SQLITE_OK) {
+        sqlite3_blob_close(blob);
+        return false;
+    }
+    bool ok = size_t(sqlite3_blob_bytes(blob)) == image.size && offset + count <= image.size;
+    if (ok) {
+        size_t at = out.size();
+        out.resize(at + count);
+        ok = sqlite3_blob_read(blob, out.data() + at, int(count), int(offset)) == SQLITE_OK;
+        if (!ok)
+            out.resize(at);
+    }
+    sqlite3_blob_close(blob);
+    return ok;
 }
 
 bool Store::setSubscription(int userId, int channel, bool on)

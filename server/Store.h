@@ -5,6 +5,7 @@
 #include "server/Database.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,6 +46,12 @@ struct StoredMessage {
     int type = 0;
     int64_t datetime = 0;
     std::string text; // plain text, entities already decoded
+    int64_t id = 0;   // in the store, once stored
+};
+
+struct WaitingServiceMessage {
+    int64_t id = 0;
+    ServiceMessageData data;
 };
 
 // Changes to a user's details; unset fields stay as they are.
@@ -65,8 +72,10 @@ public:
     bool open(const std::string& path);
     Database& database() { return m_db; }
 
-    // Guests live only as long as their sessions; a restart ends those, so their rows go.
-    void removeGuests();
+    // Guests live only as long as their sessions; a restart ends those, so their rows go, with
+    // their lists, subscriptions, mailboxes and picture (messages they sent stay).
+    bool removeGuests();
+    bool removeGuests(const std::vector<int>& userIds);
 
     std::optional<UserRecord> userById(int id);
     std::optional<UserRecord> userByName(const std::string& name); // letter case ignored
@@ -90,16 +99,29 @@ public:
     bool setAdministrator(int number, int userId); // 0 releases
     std::vector<int> channelsWithAdmin(int userId);
 
-    bool addMessage(int recipient, const StoredMessage& message);
-    // The waiting messages of the user, oldest first, removed from the store.
-    std::vector<StoredMessage> takeMessages(int recipient);
+    static constexpr size_t DefaultMailboxLimit = 500;
+    // Stores the message; past the limit the recipient's oldest messages go, with a notice.
+    bool addMessage(int recipient, const StoredMessage& message, size_t mailboxLimit = DefaultMailboxLimit);
+    // The oldest waiting messages of the user, at most maxCount and (but for the first) maxBytes
+    // of text; more tells whether others wait. They stay until deleted: a fetch deletes them only
+    // once the client has the whole reply.
+    std::vector<StoredMessage> waitingMessages(int recipient, size_t maxCount, size_t maxBytes, bool& more);
+    bool deleteMessages(const std::vector<int64_t>& ids);
     bool queueServiceMessage(int recipient, const ServiceMessageData& message);
-    std::vector<ServiceMessageData> takeServiceMessages(int recipient);
+    std::vector<WaitingServiceMessage> waitingServiceMessages(int recipient, size_t maxCount, bool& more);
+    bool deleteServiceMessages(const std::vector<int64_t>& ids);
     bool hasWaitingMessages(int recipient);
 
     // Stores the picture and returns its new version (0 on failure).
     int saveImage(int type, int paramId, const std::vector<uint8_t>& bytes);
     std::optional<std::vector<uint8_t>> loadImage(int type, int paramId);
+    struct ImageRef {
+        int64_t row = 0;
+        size_t size = 0;
+    };
+    std::optional<ImageRef> findImage(int type, int paramId);
+    // Appends count bytes of the picture from offset; false when it changed or went meanwhile.
+    bool readImage(const ImageRef& image, size_t offset, size_t count, std::string& out);
 
     bool setSubscription(int userId, int channel, bool on);
     bool isSubscribed(int userId, int channel);
@@ -109,6 +131,9 @@ public:
 
 private:
     bool createSchema();
+    int insertUser(const char* columns, const char* values, const std::function<void(Statement&)>& bind);
+    bool removeGuestsWhere(const std::string& selection);
+    bool deleteRows(const char* sql, const std::vector<int64_t>& ids, const char* secondSql = nullptr);
     bool bumpChannel(int number);
 
     Database m_db;

@@ -38,18 +38,49 @@ VoiceRelay::~VoiceRelay()
             ::close(connection->fd);
 }
 
-VoiceConnection* VoiceRelay::open(int fd, const std::string& peer, int64_t nowMs)
+VoiceConnection* VoiceRelay::open(int fd, const std::string& peer, int64_t nowMs, uint32_t address)
 {
     auto connection = std::make_unique<VoiceConnection>(m_limits.maxQueuedPackets);
     connection->id = m_nextId++;
+    connection->address = address;
+    ++m_perAddress[address];
     connection->fd = fd;
     connection->peer = peer;
     connection->openedMs = nowMs;
     connection->lastProgressMs = nowMs;
     VoiceConnection* raw = connection.get();
     m_connections.emplace(raw->id, std::move(connection));
+    m_awaitingHello.push_back(raw->id);
+    // Keep the order list from growing with connections long past their Hello.
+    if (m_awaitingHello.size() > 2 * m_connections.size() + 64) {
+        std::deque<uint64_t> still;
+        for (uint64_t id : m_awaitingHello)
+            if (VoiceConnection* c = find(id); c && !c->helloDone)
+                still.push_back(id);
+        m_awaitingHello.swap(still);
+    }
     Log::info("voice %s #%llu connected", peer.c_str(), (unsigned long long)raw->id);
     return raw;
+}
+
+size_t VoiceRelay::connectionsFrom(uint32_t address) const
+{
+    auto it = m_perAddress.find(address);
+    return it == m_perAddress.end() ? 0 : it->second;
+}
+
+bool VoiceRelay::dropOldestWithoutHello()
+{
+    // Connections in the order they opened; those gone or past their Hello are skipped once.
+    while (!m_awaitingHello.empty()) {
+        VoiceConnection* oldest = find(m_awaitingHello.front());
+        m_awaitingHello.pop_front();
+        if (oldest && !oldest->helloDone) {
+            close(*oldest, "dropped to make room: no Hello yet");
+            return true;
+        }
+    }
+    return false;
 }
 
 VoiceConnection* VoiceRelay::find(uint64_t id)
@@ -212,13 +243,22 @@ void VoiceRelay::handleControl(VoiceConnection& connection, VoicePacket& packet,
             sendToOthers(connection, packet);
         break;
     case VoiceMessage::DetailsChanged:
-    case VoiceMessage::ChannelSettingsChanged:
     case VoiceMessage::PhotoChanged:
-    case VoiceMessage::TalkRequest:
         sendToOthers(connection, packet);
         break;
+    case VoiceMessage::TalkRequest:
+        // A listener may not ask the others for the floor it cannot take.
+        if (connection.permission == 0)
+            sendToOthers(connection, packet);
+        break;
+    case VoiceMessage::ChannelSettingsChanged:
+        if (mayChangeSettings(connection))
+            sendToOthers(connection, packet);
+        break;
     case VoiceMessage::NewMessages:
-        if (packet.length() >= 5)
+        // Only to someone in the sender's own channel: the client sends it after a message to a
+        // user it sees there. Messages to anyone else are announced by the service itself.
+        if (packet.length() >= 5 && m_sessions.isUserIn(int(packet.arg32(0)), connection.channel))
             notifyNewMessages(int(packet.arg32(0)), uint32_t(connection.userId));
         break;
     default:
@@ -321,6 +361,9 @@ void VoiceRelay::close(VoiceConnection& connection, const char* reason)
     if (connection.helloDone)
         leaveChannel(connection);
     connection.closed = true;
+    auto perAddress = m_perAddress.find(connection.address);
+    if (perAddress != m_perAddress.end() && --perAddress->second == 0)
+        m_perAddress.erase(perAddress);
     if (connection.fd >= 0) {
         ::close(connection.fd);
         connection.fd = -1;
@@ -403,14 +446,63 @@ void VoiceRelay::tick(int64_t nowMs)
         close(*connection, connection->helloDone ? "listener not reading" : "no Hello in time");
 }
 
-void VoiceRelay::sessionEnded(const std::string& sessionId)
+void VoiceRelay::sessionEnded(const std::string& sessionId, const char* reason)
 {
     std::vector<VoiceConnection*> ended;
     for (auto& [id, connection] : m_connections)
         if (connection->helloDone && connection->sessionId == sessionId)
             ended.push_back(connection.get());
     for (VoiceConnection* connection : ended)
+        close(*connection, reason);
+}
+
+void VoiceRelay::sessionsEnded(const std::unordered_set<std::string>& sessionIds)
+{
+    std::vector<VoiceConnection*> ended;
+    for (auto& [id, connection] : m_connections)
+        if (connection->helloDone && sessionIds.count(connection->sessionId))
+            ended.push_back(connection.get());
+    for (VoiceConnection* connection : ended)
         close(*connection, "session ended");
+}
+
+// The holder's talk ends for the listeners at once, as if it had sent EndTalk.
+void VoiceRelay::releaseFloor(VoiceConnection& connection)
+{
+    auto it = m_channels.find(connection.channel);
+    if (it == m_channels.end() || it->second.holder != &connection)
+        return;
+    it->second.holder = nullptr;
+    connection.acknowledged = false;
+    connection.lastSequence = 0;
+    VoicePacket end = VoicePacket::control(uint32_t(connection.userId), VoiceMessage::EndTalk);
+    end.sign();
+    sendToOthers(connection, end);
+}
+
+void VoiceRelay::channelSettingsChanged(int channel)
+{
+    auto it = m_channels.find(channel);
+    if (it == m_channels.end())
+        return;
+    VoicePacket notice = signedControl(VoiceMessage::ChannelSettingsChanged);
+    for (VoiceConnection* member : it->second.members)
+        send(*member, notice);
+}
+
+// Settings of a free channel are anyone's who may talk in it; of an administered one, only the
+// administration's.
+bool VoiceRelay::mayChangeSettings(const VoiceConnection& connection)
+{
+    if (connection.permission != 0)
+        return false;
+    auto channel = m_store.channel(connection.channel);
+    if (!channel)
+        return false;
+    if (channel->adminId == 0 || channel->adminId == connection.userId)
+        return true;
+    const std::vector<int> coadmins = m_store.adminDocument(connection.channel).coadmins;
+    return std::find(coadmins.begin(), coadmins.end(), connection.userId) != coadmins.end();
 }
 
 void VoiceRelay::sessionJoined(const std::string& sessionId, int channel, int permission)
@@ -419,10 +511,13 @@ void VoiceRelay::sessionJoined(const std::string& sessionId, int channel, int pe
     for (auto& [id, connection] : m_connections) {
         if (!connection->helloDone || connection->sessionId != sessionId)
             continue;
-        if (connection->channel != channel)
+        if (connection->channel != channel) {
             moved.push_back(connection.get());
-        else
+        } else {
             connection->permission = permission;
+            if (permission != 0)
+                releaseFloor(*connection);
+        }
     }
     for (VoiceConnection* connection : moved)
         close(*connection, "joined another channel");

@@ -4,11 +4,13 @@
 #include "voice/VoicePacket.h"
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace Zumeli {
@@ -18,7 +20,7 @@ class Store;
 
 struct VoiceRelayLimits {
     int64_t floorTimeoutMs = 6000;  // a talker silent this long loses the floor
-    int64_t helloTimeoutMs = 10000; // a connection must say Hello within this time
+    int64_t helloTimeoutMs = 2000;  // a connection must say Hello within this time
     int64_t stuckTimeoutMs = 20000; // a listener whose queue does not drain this long is closed
     size_t maxQueuedPackets = 512;  // about 10 s of GSM audio per listener
     int maxBadChecksums = 64;       // in a row; then the stream is garbage and is closed
@@ -29,6 +31,7 @@ struct VoiceConnection {
     uint64_t id = 0;
     int fd = -1;
     std::string peer;
+    uint32_t address = 0; // the peer's IPv4 address, network order
     bool helloDone = false;
     std::string sessionId;
     int userId = 0;
@@ -69,7 +72,10 @@ public:
 
     void setWriteWatcher(WriteWatcher watcher) { m_watch = std::move(watcher); }
 
-    VoiceConnection* open(int fd, const std::string& peer, int64_t nowMs);
+    VoiceConnection* open(int fd, const std::string& peer, int64_t nowMs, uint32_t address = 0);
+    size_t connectionsFrom(uint32_t address) const;
+    // Closes the oldest connection that has not said Hello, to make room; false when none.
+    bool dropOldestWithoutHello();
     VoiceConnection* find(uint64_t id);
     // Bytes read from the connection; it may be closed as a result.
     void receive(VoiceConnection& connection, const uint8_t* bytes, size_t count, int64_t nowMs);
@@ -83,9 +89,15 @@ public:
     void tick(int64_t nowMs);
 
     // From the web service: a session ended, joined another channel, or got messages.
-    void sessionEnded(const std::string& sessionId);
+    void sessionEnded(const std::string& sessionId, const char* reason = "session ended");
+    // Many at once, in one pass over the connections.
+    void sessionsEnded(const std::unordered_set<std::string>& sessionIds);
+    // The session is in the channel with this permission: connections to another channel
+    // close, a listener loses the floor it held.
     void sessionJoined(const std::string& sessionId, int channel, int permission);
     void notifyNewMessages(int userId, uint32_t senderId);
+    // Tells everyone in the channel to read its settings again (sender 0: the service).
+    void channelSettingsChanged(int channel);
 
     size_t connectionCount() const { return m_connections.size(); }
     // The user holding the floor of the channel, 0 when free.
@@ -117,6 +129,8 @@ private:
     void sendKeepAlive(VoiceConnection& connection);
     void announce(int channel, VoiceMessage type, int userId, const VoiceConnection* except);
     void leaveChannel(VoiceConnection& connection);
+    void releaseFloor(VoiceConnection& connection);
+    bool mayChangeSettings(const VoiceConnection& connection);
     bool userHasOtherConnection(const VoiceConnection& connection) const;
     void writeOut(VoiceConnection& connection, int64_t nowMs);
 
@@ -127,6 +141,8 @@ private:
     uint64_t m_nextId = 1;
     std::unordered_map<uint64_t, std::unique_ptr<VoiceConnection>> m_connections;
     std::map<int, Channel> m_channels;
+    std::unordered_map<uint32_t, size_t> m_perAddress;
+    std::deque<uint64_t> m_awaitingHello; // ids in the order they opened
     std::vector<VoiceConnection*> m_dirty;
     std::vector<std::unique_ptr<VoiceConnection>> m_closed;
     Counters m_counters;

@@ -1,5 +1,7 @@
 #include "server/WebReply.h"
 
+#include "server/TextRules.h"
+
 namespace Zumeli {
 
 std::string xmlEscape(std::string_view text)
@@ -21,7 +23,8 @@ std::string xmlEscape(std::string_view text)
 
 XmlReply& XmlReply::text(const char* name, std::string_view value)
 {
-    return raw(name, xmlEscape(value));
+    // Texts stored before they were cleaned on the way in still leave as well-formed XML.
+    return raw(name, xmlEscape(cleanText(value)));
 }
 
 XmlReply& XmlReply::number(const char* name, long long value) { return raw(name, std::to_string(value)); }

@@ -12,7 +12,7 @@ std::string xmlEscape(std::string_view text);
 // finds the elements it needs by name, so there is no enclosing root element.
 class XmlReply {
 public:
-    XmlReply& text(const char* name, std::string_view value);   // escaped
+    XmlReply& text(const char* name, std::string_view value);   // cleaned (see TextRules.h) and escaped
     XmlReply& number(const char* name, long long value);
     XmlReply& raw(const char* name, std::string_view markup);   // already XML
     XmlReply& line(std::string_view markup);                    // a whole line of markup

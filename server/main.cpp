@@ -1,5 +1,6 @@
 // zumeli-server: the self-hosted Zumeli service, and its operator commands.
 
+#include "server/Database.h"
 #include "server/Log.h"
 #include "server/Server.h"
 #include "server/ServerOptions.h"
@@ -14,16 +15,7 @@ using namespace Zumeli;
 
 namespace {
 
-bool makeDataFolder(const std::string& folder)
-{
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    if (error) {
-        Log::error("cannot create the data folder %s: %s", folder.c_str(), error.message().c_str());
-        return false;
-    }
-    return true;
-}
+bool makeDataFolder(const std::string& folder) { return makePrivateFolder(folder); }
 
 int queueServiceMessage(const ServerOptions& options)
 {

@@ -1,3 +1,4 @@
+#include "cli/CliEvents.h"
 #include "cli/CliOptions.h"
 #include "cli/PackSoundProvider.h"
 #include "tests/data/TempFolder.h"
@@ -248,6 +249,23 @@ TEST(Cli, ASessionReportsItsEventsAndEndsCleanly)
     EXPECT_EQ(join->body.rfind("ch=1234&", 0), 0u);
     EXPECT_GE(web.count("7/TMS_Send.php"), 1);
     EXPECT_EQ(web.count("7/Logout.php"), 1);
+}
+
+TEST(CliEvents, MessageTextsCannotControlTheTerminal)
+{
+    struct Case {
+        std::string text;
+        const char* line;
+    };
+    const Case cases[] = {
+        { "plain text, accents \xC3\xA9 and \\ kept", "plain text, accents \xC3\xA9 and \\ kept" },
+        { "two\r\nlines", "twolines" },
+        { "\x1B]0;owned\x07\x1B[2J", "\\x1B]0;owned\\x07\\x1B[2J" },
+        { std::string("nul\0tab\tdel\x7F", 12), "nul\\x00tab\\x09del\\x7F" },
+        { "c1 \xC2\x9B" "31m", "c1 \\x9B31m" },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(printableLine(c.text), c.line) << c.line;
 }
 
 TEST(PackSoundProvider, ReadsEveryClipOfThePack)

@@ -54,6 +54,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         WebApi::Reply reply = service.api->handle(request, 0);
         if (reply.bytes.empty())
             __builtin_trap();
+        // A streamed reply is read to its end; a reply that waits for its client's close is
+        // confirmed, as a client that read it all would.
+        std::string piece;
+        for (int pieces = 0; reply.stream && pieces < 1000; ++pieces) {
+            piece.clear();
+            if (reply.stream(piece) != WebApi::StreamMore)
+                break;
+        }
+        if (reply.delivered)
+            reply.delivered();
     } else if (state == HttpRequest::Failed && WebApi::refusal(request.errorStatus()).bytes.empty()) {
         __builtin_trap();
     }

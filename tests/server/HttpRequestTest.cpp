@@ -85,6 +85,18 @@ TEST(FormData, DecodesTheStandardWay)
     EXPECT_EQ(form.value("missing").str(), "");
 }
 
+TEST(FormData, ALargeFieldCanBeTakenOutStillEncoded)
+{
+    std::string others;
+    std::string_view raw = FormData::takeRaw("database=x&sessionID=S&data=4A%46+&data=second&paramid=2", "data", others);
+    EXPECT_EQ(raw, "4A%46+"); // the first "data", not "database", as it was sent
+    FormData rest(others);
+    EXPECT_EQ(rest.value("database").str(), "x");
+    EXPECT_EQ(rest.value("sessionID").str(), "S");
+    EXPECT_EQ(rest.number("paramid"), 2);
+    EXPECT_EQ(FormData::decode(raw), "4AF ");
+}
+
 TEST(FormData, TheClientsEscapedDocumentTextArrivesAsEntities)
 {
     // The client sends documents unescaped except their texts, which pass through its form escape.

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "data/Checksum.h"
 #include "data/Text.h"
+#include "data/UserMessagesList.h"
 #include "data/XmlChunk.h"
 #include "server/Log.h"
 #include "server/Server.h"
@@ -76,6 +78,7 @@ public:
     bool started() const { return m_started; }
     int webPort() const { return m_server->webPort(); }
     int voicePort() const { return m_server->voicePort(); }
+    const Zumeli::Server& server() const { return *m_server; }
 
 private:
     std::unique_ptr<Zumeli::Server> m_server;
@@ -295,5 +298,52 @@ inline std::unique_ptr<VoiceClient> joinVoice(int voicePort, const WebUser& user
         return nullptr;
     return client;
 }
+
+// A test against a real server in a scratch data folder, with the accounts and messages most
+// tests start from.
+class ServiceTest : public ::testing::Test {
+protected:
+    DataFolder folder;
+    std::unique_ptr<RunningServer> server;
+
+    static std::string digest(const char* password) { return Zumeli::checksumHex(Zumeli::Text(password)).str(); }
+    // (Re)starts the server on the same data folder.
+    void start(Zumeli::ServerConfig config = {})
+    {
+        server.reset();
+        server = std::make_unique<RunningServer>(folder.database(), config);
+        ASSERT_TRUE(server->started());
+    }
+    int port() const { return server->webPort(); }
+    // A registered account (password "secret"), logged in.
+    WebUser account(const std::string& name)
+    {
+        EXPECT_TRUE(registerAccount(port(), name, digest("secret"), name + "%40example.org"));
+        auto user = login(port(), name, digest("secret"));
+        EXPECT_TRUE(user);
+        return user.value_or(WebUser {});
+    }
+    // A guest in the channel.
+    WebUser inChannel(int channel)
+    {
+        auto user = guest(port());
+        EXPECT_TRUE(user);
+        EXPECT_NE(statusOf(user->join(channel)), "FAIL");
+        return user.value_or(WebUser {});
+    }
+    // The user's voice connection, past its Hello.
+    std::unique_ptr<VoiceClient> voice(const WebUser& user)
+    {
+        auto client = joinVoice(server->voicePort(), user);
+        EXPECT_TRUE(client) << "voice Hello of user " << user.id;
+        return client;
+    }
+    std::string sendText(const WebUser& from, std::vector<int> to, const std::string& text)
+    {
+        Zumeli::UserMessageData message;
+        message.text = Zumeli::Text(text);
+        return from.call("TMS_Send.php", "ur=1&data=" + Zumeli::UserMessagesList::messageDocument(message, to).str() + "&");
+    }
+};
 
 } // namespace ServerTest

@@ -13,34 +13,10 @@ using namespace ServerTest;
 
 namespace {
 
-std::string digest(const char* password) { return checksumHex(Text(password)).str(); }
-
-class WebApiTest : public ::testing::Test {
+class WebApiTest : public ServiceTest {
 protected:
-    DataFolder folder;
-    std::unique_ptr<RunningServer> server;
-
     void SetUp() override { restart(); }
-    void restart(ServerConfig config = {})
-    {
-        server.reset();
-        server = std::make_unique<RunningServer>(folder.database(), config);
-        ASSERT_TRUE(server->started());
-    }
-    int port() const { return server->webPort(); }
-    WebUser account(const std::string& name)
-    {
-        EXPECT_TRUE(registerAccount(port(), name, digest("secret"), name + "%40example.org"));
-        auto user = login(port(), name, digest("secret"));
-        EXPECT_TRUE(user);
-        return user.value_or(WebUser {});
-    }
-    std::string sendText(const WebUser& from, std::vector<int> to, const char* text)
-    {
-        UserMessageData message;
-        message.text = Text(text);
-        return from.call("TMS_Send.php", "ur=1&data=" + UserMessagesList::messageDocument(message, to).str() + "&");
-    }
+    void restart(ServerConfig config = {}) { start(config); }
 };
 
 TEST_F(WebApiTest, RegistrationChecksNamesMailsAndDigests)
@@ -501,30 +477,6 @@ TEST_F(WebApiTest, ARestartKeepsAccountsChannelsMessagesAndPicturesButNotSession
     EXPECT_NE(bob2->call("TMS_Get.php", "ur=1&").find("after the restart"), std::string::npos);
     std::string photo = bob2->call("LoadImage.php", "ur=1&imagetype=2&paramid=" + std::to_string(ann.id) + "&");
     EXPECT_NE(photo.find("Content-Type: image/jpeg\r\n\r\n\xFF\xD8\xFF"), std::string::npos);
-}
-
-} // namespace
-
-namespace {
-
-TEST_F(WebApiTest, LargeUploadsInFlightShareABudget)
-{
-    ServerConfig config;
-    config.bodyBudgetBytes = 100 * 1024;
-    restart(config);
-    std::string head = "POST /7/SaveImage.php HTTP/1.0\r\nContent-Length: 80000\r\n\r\nsessionID=";
-    int first = connectTo(port());
-    ::send(first, head.data(), head.size(), MSG_NOSIGNAL);
-    usleep(100 * 1000);
-    std::string refused = rawExchange(port(), head);
-    EXPECT_EQ(refused.substr(0, 12), "HTTP/1.0 503");
-    ::close(first);
-    // The first upload's share is returned when the server has seen its connection end.
-    std::string request = head + std::string(80000 - 10, 'x');
-    std::string reply;
-    for (int i = 0; i < 40 && reply.substr(0, 12) != "HTTP/1.0 200"; ++i, usleep(50 * 1000))
-        reply = rawExchange(port(), request);
-    EXPECT_EQ(element(reply, "errorString"), "INVALID SESSION");
 }
 
 } // namespace

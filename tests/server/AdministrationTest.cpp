@@ -1,0 +1,118 @@
+// What the administration decides reaches those already in the channel at once, and the relay
+// passes on only the notices the sender may give, within the sender's channel.
+
+#include "ServerFixture.h"
+
+using namespace Zumeli;
+using namespace ServerTest;
+
+namespace {
+
+class AdministrationTest : public ServiceTest
+{
+protected:
+    void SetUp() override { start(); }
+    std::string save(const WebUser& admin, int mode, const std::string& lists)
+    {
+        return admin.call("SaveAdmin.php", "data=<administration><ChannelAccessMode>" + std::to_string(mode) +
+                                               "</ChannelAccessMode>" + lists + "</administration>&");
+    }
+};
+
+bool isControl(const std::optional<VoicePacket>& packet, VoiceMessage type)
+{
+    return packet && packet->kind() == VoicePacket::Control && packet->type() == uint8_t(type);
+}
+
+std::string one(const char* list, int id)
+{
+    return std::string("<") + list + "><id>" + std::to_string(id) + "</id></" + list + ">";
+}
+
+TEST_F(AdministrationTest, ADecisionReachesThoseAlreadyInTheChannelAtOnce)
+{
+    WebUser owner = account("Owner");
+    owner.join(1300);
+    ASSERT_EQ(statusOf(owner.call("AdminChannel.php", "release=0&")), "OK");
+    WebUser talker = inChannel(1300);
+    WebUser unwanted = inChannel(1300);
+    auto voiceOwner = voice(owner);
+    auto voiceTalker = voice(talker);
+    auto voiceUnwanted = voice(unwanted);
+    voiceOwner->drain(100);
+    voiceTalker->drain(100);
+    ASSERT_TRUE(voiceTalker->audio(0));
+    ASSERT_TRUE(voiceOwner->next()); // the talker holds the floor
+
+    ASSERT_EQ(statusOf(save(owner, 1, one("listenOnly", talker.id) + one("excluded", unwanted.id))), "OK");
+    // The excluded one is out: voice closed, gone for the others, not in the users list.
+    EXPECT_TRUE(voiceUnwanted->closedByServer(2000));
+    auto seen = voiceOwner->drain(300);
+    auto has = [&](VoiceMessage type, uint32_t sender, int32_t user = -1) {
+        for (const auto& packet : seen)
+            if (packet.kind() == VoicePacket::Control && packet.type() == uint8_t(type) &&
+                packet.senderId() == sender && (user < 0 || packet.arg32(0) == uint32_t(user)))
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(has(VoiceMessage::EndTalk, uint32_t(talker.id))); // the new listener lost the floor
+    EXPECT_TRUE(has(VoiceMessage::UsersGone, 0, unwanted.id));
+    EXPECT_TRUE(has(VoiceMessage::ChannelSettingsChanged, 0)); // read the settings and "pe" again
+    std::string users = element(owner.call("getUsersList.php", "ur=1&"), "ul");
+    EXPECT_EQ(users.find(std::to_string(unwanted.id) + ","), std::string::npos);
+    EXPECT_EQ(element(unwanted.call("GetUserChannelStatus.php", ""), "errorString"), "INVALID SESSION");
+    // The new listener's audio is no longer relayed; its next join says so.
+    EXPECT_TRUE(isControl(voiceTalker->nextOfType(VoiceMessage::ChannelSettingsChanged),
+                          VoiceMessage::ChannelSettingsChanged));
+    ASSERT_TRUE(voiceTalker->audio(1));
+    EXPECT_TRUE(voiceOwner->drain(300).empty());
+    EXPECT_EQ(element(talker.join(1300), "pe"), "1");
+}
+
+TEST_F(AdministrationTest, ARefusedJoinTakesTheSessionOutOfItsChannel)
+{
+    WebUser owner = account("Owner");
+    owner.join(1300);
+    ASSERT_EQ(statusOf(owner.call("AdminChannel.php", "release=0&")), "OK");
+    WebUser other = inChannel(1000);
+    WebUser visitor = inChannel(1000);
+    ASSERT_EQ(statusOf(save(owner, 1, one("excluded", visitor.id))), "OK");
+    auto voiceOther = voice(other);
+    auto voiceVisitor = voice(visitor);
+    voiceOther->drain(100);
+    EXPECT_EQ(element(visitor.join(1300), "errorString"), "ACCESS DENIED");
+    EXPECT_TRUE(voiceVisitor->closedByServer(2000));
+    auto gone = voiceOther->nextOfType(VoiceMessage::UsersGone);
+    ASSERT_TRUE(gone);
+    EXPECT_EQ(gone->arg32(0), uint32_t(visitor.id));
+    EXPECT_EQ(element(other.call("getUsersList.php", "ur=1&"), "ul").find(std::to_string(visitor.id) + ","),
+              std::string::npos);
+}
+
+TEST_F(AdministrationTest, NoticesStayInTheSendersChannelAndOnlyTheAdministratorInvites)
+{
+    WebUser a = inChannel(1000);
+    WebUser b = inChannel(1000);
+    WebUser elsewhere = inChannel(1100);
+    auto voiceA = voice(a);
+    auto voiceB = voice(b);
+    auto voiceElsewhere = voice(elsewhere);
+    voiceA->drain(100);
+    voiceB->drain(100);
+    ASSERT_TRUE(voiceA->send(VoicePacket::newMessages(0, uint32_t(elsewhere.id))));
+    ASSERT_TRUE(voiceA->send(VoicePacket::newMessages(0, uint32_t(b.id))));
+    EXPECT_TRUE(isControl(voiceB->next(), VoiceMessage::NewMessages));
+    EXPECT_TRUE(voiceElsewhere->drain(300).empty());
+
+    // Invitations to a channel's subscribers: its administrator only, and not again at once.
+    WebUser owner = account("Owner");
+    owner.join(1200);
+    ASSERT_EQ(statusOf(owner.call("AdminChannel.php", "release=0&")), "OK");
+    b.call("XML_Send.php", "ur=1&kind=channelSubscription&data=<sub><ch>1200</ch><st>1</st></sub>&");
+    std::string invite = "ur=1&kind=subscriptionMessage&data=<subMsg><ch>1200</ch></subMsg>&";
+    EXPECT_EQ(element(a.call("XML_Send.php", invite), "errorString"), "NOT ADMINISTRATOR");
+    EXPECT_EQ(element(owner.call("XML_Send.php", invite), "sent"), "1");
+    EXPECT_EQ(element(owner.call("XML_Send.php", invite), "errorString"), "TOO SOON");
+}
+
+} // namespace
