@@ -73,8 +73,15 @@ void GetMessagesTask::replyText(const Text& reply)
     someVector<UserMessageData> userMessages;
     ServiceMessagesList serviceMessages;
     readMessagesReply(reply, userMessages, serviceMessages, m_engine.manager().session.people);
+    bool gotSome = !userMessages.isEmpty() || !serviceMessages.isEmpty();
     m_engine.messagesArrived(userMessages, serviceMessages);
+    // The service hands a full mailbox over in batches: "msg" 1 says more are waiting. A batch
+    // that brought nothing ends the series, whatever it says.
+    bool more = false;
+    XmlChunk(reply).readBool("msg", more);
     finish();
+    if (more && gotSome)
+        m_engine.fetchMessages();
 }
 
 void LoadMissingUsersTask::start()

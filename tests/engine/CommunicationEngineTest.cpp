@@ -553,3 +553,40 @@ TEST_F(Engine, MessagesGoOutInTheOrderWritten)
                     order.push_back(text);
     EXPECT_EQ(order, (std::vector<std::string> { "first", "second", "third" }));
 }
+
+// A full mailbox comes in batches: while a reply says "msg" 1, the engine fetches again; a
+// batch that brings nothing ends the series.
+TEST_F(Engine, MessagesAreFetchedAgainWhileMoreWait)
+{
+    loginAndConnect();
+    auto batch = [](const char* text, int more) {
+        return std::string("<usermessages><message><sender>7</sender><datetime>1700000000</datetime><text>") + text
+            + "</text></message></usermessages><msg>" + std::to_string(more) + "</msg>";
+    };
+    web.answer("7/TMS_Get.php", batch("first", 1));
+    engine->fetchMessages();
+    for (int i = 0; i < 300 && web.count("7/TMS_Get.php") < 1; ++i) {
+        step();
+        usleep(2000);
+    }
+    web.answer("7/TMS_Get.php", batch("second", 0));
+    for (int i = 0; i < 300 && client.incoming.size() < 2; ++i) {
+        step();
+        usleep(2000);
+    }
+    for (int i = 0; i < 30; ++i) {
+        step();
+        usleep(2000);
+    }
+    ASSERT_EQ(client.incoming.size(), 2u);
+    EXPECT_EQ(client.incoming[1]->text, "second");
+    EXPECT_EQ(web.count("7/TMS_Get.php"), 2) << "the last batch said no more wait";
+
+    web.answer("7/TMS_Get.php", "<msg>1</msg>");
+    engine->fetchMessages();
+    for (int i = 0; i < 60; ++i) {
+        step();
+        usleep(2000);
+    }
+    EXPECT_EQ(web.count("7/TMS_Get.php"), 3) << "an empty batch ends the series";
+}
