@@ -11,17 +11,6 @@
 
 namespace Zumeli {
 
-// What the stream feeds with every block: the client's audio path.
-class IAudioProcessor {
-public:
-    virtual bool setAudioRate(int32_t rate) = 0;
-    // Microphone samples in, speaker samples out, in place.
-    virtual void processAudio(float* samples, int32_t n) = 0;
-
-protected:
-    ~IAudioProcessor() = default;
-};
-
 // The sound stream of the client: for every block the back end delivers, the microphone
 // samples run through the client's processing and out to the speaker, with the file player and
 // the spectrum view hooked around it and the output muted on request. Without a client it runs

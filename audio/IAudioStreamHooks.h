@@ -4,6 +4,17 @@
 
 namespace Zumeli {
 
+// What the stream feeds with every block: the client's audio path.
+class IAudioProcessor {
+public:
+    virtual bool setAudioRate(int32_t rate) = 0;
+    // Microphone samples in, speaker samples out, in place.
+    virtual void processAudio(float* samples, int32_t n) = 0;
+
+protected:
+    ~IAudioProcessor() = default;
+};
+
 // The file player's two mixing stages around the client's processing. The stages run on the
 // audio thread, one after the other in every block; setStreamRate runs on the user interface
 // thread when the player is attached and whenever a stream opens, before its first block.

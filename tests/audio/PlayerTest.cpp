@@ -391,20 +391,6 @@ TEST(PlayerHandler, AtAnotherStreamRateTheFileIsResampledAndKeepsItsSpeed)
 
 namespace {
 
-// The client's audio path as the stream sees it.
-class ClientAudioProcessor : public IAudioProcessor {
-public:
-    explicit ClientAudioProcessor(ClientAudio& client)
-        : m_client(client)
-    {
-    }
-    bool setAudioRate(int32_t rate) override { return m_client.setAudioRate(rate); }
-    void processAudio(float* samples, int32_t n) override { m_client.processAudio(samples, n); }
-
-private:
-    ClientAudio& m_client;
-};
-
 class ManualBackend : public IAudioBackend {
 public:
     explicit ManualBackend(int32_t rate)
@@ -446,13 +432,12 @@ TEST(PlayerHandler, AFilePlayedIntoATalkReachesTheCaptureBuffer)
         auto path = sineFile("-talk.wav", 44100 * 2, 440, 0.5);
         EngineAudio engine;
         ClientAudio client(engine);
-        ClientAudioProcessor processor(client);
         AudioHardware hardware;
         PlayerHandler player;
         ASSERT_TRUE(player.load(path.string()));
         player.setMix(PlayerHandler::KeyUpSet, { 1, 0.5f, 0 });
         hardware.setPlayer(&player);
-        ASSERT_TRUE(hardware.open(&processor, std::make_unique<ManualBackend>(rate), "", ""));
+        ASSERT_TRUE(hardware.open(&client, std::make_unique<ManualBackend>(rate), "", ""));
         EXPECT_EQ(player.streamRate(), rate) << "the stream told the player its rate";
 
         engine.talk.setTalkActive(true);
