@@ -56,13 +56,16 @@ public:
     int64_t blocksHandled() const { return m_blocks.load(std::memory_order_acquire); }
     IAudioBackend* backend() const { return m_backend.get(); }
 
+    // Returns once the block running when it was called (if any) has ended: after a hook that
+    // the stream reaches through the client (the recorder, as the client's audio delegate) was
+    // unregistered, it may be destroyed once this returns.
+    void waitForBlockEnd() const;
+
     void handleBlock(const float* input, float* output, int32_t n) override;
 
 private:
     void runTest(const float* input, float* output, int32_t n);
     void updateLevel(std::atomic<float>& level, const float* samples, int32_t n);
-    // Returns once the block running when it was called (if any) has ended.
-    void waitForBlockEnd() const;
 
     IAudioProcessor* m_client = nullptr;
     std::unique_ptr<IAudioBackend> m_backend;

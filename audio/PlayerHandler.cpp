@@ -93,12 +93,14 @@ void PlayerHandler::stop()
 void PlayerHandler::seek(int64_t position)
 {
     position = std::clamp<int64_t>(position, 0, length());
-    if (m_gate.isOpen()) {
+    if (isPlaying()) {
         m_seekRequest.store(position); // the next block moves there
-    } else {
-        m_seekRequest.store(-1);
-        m_position.store(position);
+        return;
     }
+    // Stopped, or at the end of a file without loop: no block moves the position any more.
+    m_gate.close();
+    m_seekRequest.store(-1);
+    m_position.store(position);
 }
 
 int64_t PlayerHandler::position() const

@@ -20,7 +20,9 @@ namespace Zumeli {
 //
 // Threads: the two delegate operations run on the audio thread, allocate nothing and never
 // overwrite samples the drain has not taken (a ring that is full drops the newest samples and
-// counts them). Everything else runs on the user interface thread.
+// counts them). Everything else runs on the user interface thread. Before it is destroyed, the
+// recorder is unregistered from the client and the stream's running block waited for
+// (AudioHardware::waitForBlockEnd).
 class RecorderHandler final : public IClientAudioDelegate {
 public:
     static constexpr int32_t RingSamples = 220500;

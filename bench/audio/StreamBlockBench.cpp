@@ -5,8 +5,8 @@
 //
 //   build/bench/zumeli_bench --benchmark_filter='BM_StreamBlock|BM_Spectrum'
 
-#include "audio/AudioHardware.h"
 #include "audio/AudioCodec_Gsm.h"
+#include "audio/AudioHardware.h"
 #include "audio/BandAnalyser.h"
 #include "audio/ClientAudio.h"
 #include "audio/PlayerHandler.h"
@@ -51,21 +51,26 @@ std::vector<float> microphoneBlock()
     return v;
 }
 
-// A 10 s music file for the player, written once.
-std::string musicFile()
-{
-    static const std::string path = [] {
-        auto p = (std::filesystem::temp_directory_path() / ("zumeli-bench-music-" + std::to_string(getpid()) + ".wav")).string();
+// A 10 s music file for the player, written once and removed when the program ends.
+struct MusicFile {
+    MusicFile()
+    {
         std::vector<float> music(size_t(Rate) * 10);
         for (size_t i = 0; i < music.size(); ++i)
             music[i] = 0.3f * std::sin(float(i) * 0.031f) + 0.2f * std::sin(float(i) * 0.17f);
         WavWriter writer;
-        writer.open(p, Rate);
+        writer.open(path, Rate);
         writer.append(music.data(), int32_t(music.size()));
         writer.finish();
-        return p;
-    }();
-    return path;
+    }
+    ~MusicFile() { std::filesystem::remove(path); }
+    std::string path = (std::filesystem::temp_directory_path() / ("zumeli-bench-music-" + std::to_string(getpid()) + ".wav")).string();
+};
+
+const std::string& musicFile()
+{
+    static const MusicFile file;
+    return file.path;
 }
 
 void BM_StreamBlockTalkingWithPlayerAndSpectrum(benchmark::State& state)
