@@ -1,5 +1,6 @@
 #include "audio/sixFFT.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -29,6 +30,7 @@ void sixFFT::reserve(int32_t n)
         return;
     m_re = std::make_unique<double[]>(size_t(size));
     m_im = std::make_unique<double[]>(size_t(size));
+    m_magnitude = std::make_unique<double[]>(size_t(size));
     m_cos = std::make_unique<double[]>(size_t(size / 2 + 1));
     m_sin = std::make_unique<double[]>(size_t(size / 2 + 1));
     m_reversed = std::make_unique<int32_t[]>(size_t(size));
@@ -74,8 +76,8 @@ bool sixFFT::transform(const float* samples, int32_t n, bool mayGrow)
         return false;
     const int32_t size = m_size;
     const double scale = 1.0 / double(size);
-    for (int32_t i = 0; i < size; ++i) {
-        m_re[size_t(i)] = double(samples[i % n]) * scale;
+    for (int32_t i = 0, from = 0; i < size; ++i, from = from + 1 == n ? 0 : from + 1) {
+        m_re[size_t(i)] = double(samples[from]) * scale;
         m_im[size_t(i)] = 0.0;
     }
 
@@ -95,15 +97,11 @@ bool sixFFT::transform(const float* samples, int32_t n, bool mayGrow)
     }
 
     m_largest = 0;
-    for (int32_t k = 0; k < size; ++k)
-        m_largest = std::max(m_largest, std::sqrt(m_re[size_t(k)] * m_re[size_t(k)] + m_im[size_t(k)] * m_im[size_t(k)]));
+    for (size_t k = 0; k < size_t(size); ++k) {
+        m_magnitude[k] = std::sqrt(m_re[k] * m_re[k] + m_im[k] * m_im[k]);
+        m_largest = std::max(m_largest, m_magnitude[k]);
+    }
     return true;
-}
-
-double sixFFT::magnitude(int32_t k) const
-{
-    double r = re(k), i = im(k);
-    return std::sqrt(r * r + i * i);
 }
 
 } // namespace Zumeli

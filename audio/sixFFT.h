@@ -26,7 +26,7 @@ public:
     // Output k, 0 <= k < size().
     double re(int32_t k) const { return m_re[m_reversed[k]]; }
     double im(int32_t k) const { return m_im[m_reversed[k]]; }
-    double magnitude(int32_t k) const;
+    double magnitude(int32_t k) const { return m_magnitude[m_reversed[k]]; }
     // The largest magnitude of the last transform.
     double largestMagnitude() const { return m_largest; }
 
@@ -39,6 +39,7 @@ private:
     double m_largest = 0;
     std::unique_ptr<double[]> m_re;
     std::unique_ptr<double[]> m_im;
+    std::unique_ptr<double[]> m_magnitude;
     // Twiddle factors for the current size and the bit-reversed index of every output.
     std::unique_ptr<double[]> m_cos;
     std::unique_ptr<double[]> m_sin;
