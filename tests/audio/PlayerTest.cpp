@@ -2,6 +2,7 @@
 #include "audio/AudioHardware.h"
 #include "audio/ClientAudio.h"
 #include "audio/PlayerHandler.h"
+#include "tests/audio/ManualBackend.h"
 
 #include <gtest/gtest.h>
 
@@ -390,22 +391,6 @@ TEST(PlayerHandler, AtAnotherStreamRateTheFileIsResampledAndKeepsItsSpeed)
 }
 
 namespace {
-
-class ManualBackend : public IAudioBackend {
-public:
-    explicit ManualBackend(int32_t rate)
-        : m_rate(rate)
-    {
-    }
-    bool open(const std::string&, const std::string&, IAudioBlockHandler&) override { return true; }
-    int32_t sampleRate() const override { return m_rate; }
-    bool start() override { return true; }
-    void stop() override { }
-    const char* name() const override { return "manual"; }
-
-private:
-    int32_t m_rate;
-};
 
 // Share of a signal's energy at one frequency (Goertzel), 0 to 1.
 double toneShare(const std::vector<float>& v, double frequency, int32_t rate)

@@ -10,6 +10,7 @@
 #include "audio/PlayerHandler.h"
 #include "audio/RecorderHandler.h"
 #include "audio/WavFile.h"
+#include "tests/audio/ManualBackend.h"
 
 #include <gtest/gtest.h>
 
@@ -131,26 +132,6 @@ TEST(ProcessAudio, AllocatesNothingInAWholeSession)
         engine.talk.traceFill();
     }
 }
-
-namespace {
-
-class ManualBackend : public IAudioBackend {
-public:
-    explicit ManualBackend(int32_t rate)
-        : m_rate(rate)
-    {
-    }
-    bool open(const std::string&, const std::string&, IAudioBlockHandler&) override { return true; }
-    int32_t sampleRate() const override { return m_rate; }
-    bool start() override { return true; }
-    void stop() override { }
-    const char* name() const override { return "manual"; }
-
-private:
-    int32_t m_rate;
-};
-
-} // namespace
 
 TEST(ProcessAudio, TheBlockHandlerAllocatesNothingWithSpectrumPlayerAndRecorderOn)
 {

@@ -1,6 +1,7 @@
 #include "audio/AudioHardware.h"
 #include "audio/BandAnalyser.h"
 #include "audio/sixFFT.h"
+#include "tests/audio/ManualBackend.h"
 
 #include <gtest/gtest.h>
 
@@ -245,22 +246,6 @@ public:
         for (int32_t i = 0; i < n; ++i)
             samples[i] *= 0.5f;
     }
-};
-
-class ManualBackend : public IAudioBackend {
-public:
-    explicit ManualBackend(int32_t rate = 44100)
-        : m_rate(rate)
-    {
-    }
-    bool open(const std::string&, const std::string&, IAudioBlockHandler&) override { return true; }
-    int32_t sampleRate() const override { return m_rate; }
-    bool start() override { return true; }
-    void stop() override { }
-    const char* name() const override { return "manual"; }
-
-private:
-    int32_t m_rate;
 };
 
 } // namespace
