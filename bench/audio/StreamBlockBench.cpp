@@ -51,6 +51,25 @@ std::vector<float> microphoneBlock()
     return v;
 }
 
+// Blocks of the stream while the user talks, with a microphone full of speech-like tones.
+void runTalkingBlocks(benchmark::State& state, EngineAudio& engine, AudioHardware& hardware)
+{
+    engine.talk.setTalkActive(true);
+    auto microphone = microphoneBlock();
+    std::vector<float> speaker(Block);
+    for (auto _ : state) {
+        if (engine.capture.available() > 300000) {
+            state.PauseTiming();
+            engine.capture.skipAll(); // the engine would have encoded and sent it
+            state.ResumeTiming();
+        }
+        hardware.handleBlock(microphone.data(), speaker.data(), Block);
+        benchmark::DoNotOptimize(speaker.data());
+    }
+    reportPeriod(state);
+    hardware.close();
+}
+
 // A 10 s music file for the player, written once and removed when the program ends.
 struct MusicFile {
     MusicFile()
@@ -87,21 +106,8 @@ void BM_StreamBlockTalkingWithPlayerAndSpectrum(benchmark::State& state)
     hardware.setPlayer(&player);
     hardware.open(client.get(), std::make_unique<BenchBackend>(), "", "");
     hardware.setSpectrum(32);
-    engine->talk.setTalkActive(true);
     player.play();
-    auto microphone = microphoneBlock();
-    std::vector<float> speaker(Block);
-    for (auto _ : state) {
-        if (engine->capture.available() > 300000) {
-            state.PauseTiming();
-            engine->capture.skipAll(); // the engine would have encoded and sent it
-            state.ResumeTiming();
-        }
-        hardware.handleBlock(microphone.data(), speaker.data(), Block);
-        benchmark::DoNotOptimize(speaker.data());
-    }
-    reportPeriod(state);
-    hardware.close();
+    runTalkingBlocks(state, *engine, hardware);
 }
 BENCHMARK(BM_StreamBlockTalkingWithPlayerAndSpectrum);
 
@@ -113,20 +119,7 @@ void BM_StreamBlockTalking(benchmark::State& state)
     engine->talk.setCodec(9, AudioCodec_Gsm::Samples);
     AudioHardware hardware;
     hardware.open(client.get(), std::make_unique<BenchBackend>(), "", "");
-    engine->talk.setTalkActive(true);
-    auto microphone = microphoneBlock();
-    std::vector<float> speaker(Block);
-    for (auto _ : state) {
-        if (engine->capture.available() > 300000) {
-            state.PauseTiming();
-            engine->capture.skipAll();
-            state.ResumeTiming();
-        }
-        hardware.handleBlock(microphone.data(), speaker.data(), Block);
-        benchmark::DoNotOptimize(speaker.data());
-    }
-    reportPeriod(state);
-    hardware.close();
+    runTalkingBlocks(state, *engine, hardware);
 }
 BENCHMARK(BM_StreamBlockTalking);
 
