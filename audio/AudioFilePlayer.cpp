@@ -48,7 +48,7 @@ bool AudioFilePlayer::parse(const uint8_t* bytes, size_t size)
 {
     clear();
     if (bytes)
-        walk(bytes, size);
+        walk(bytes, size, true);
     m_loaded = !m_refused && m_formatValid && !m_samples.empty();
     if (!m_loaded)
         clear();
@@ -56,7 +56,7 @@ bool AudioFilePlayer::parse(const uint8_t* bytes, size_t size)
 }
 
 // One level of chunks; the "RIFF" chunk's body is walked the same way after its "WAVE" mark.
-bool AudioFilePlayer::walk(const uint8_t* bytes, size_t size)
+bool AudioFilePlayer::walk(const uint8_t* bytes, size_t size, bool topLevel)
 {
     size_t offset = 0;
     while (!m_refused && size - offset >= 8) {
@@ -64,11 +64,12 @@ bool AudioFilePlayer::walk(const uint8_t* bytes, size_t size)
         const size_t chunkSize = read32(id + 4);
         const uint8_t* body = id + 8;
         const size_t available = size - offset - 8;
-        if (std::memcmp(id, "RIFF", 4) == 0) {
+        if (topLevel && std::memcmp(id, "RIFF", 4) == 0) {
+            // Only the outermost RIFF is opened: nested ones would let a file recurse without end.
             if (chunkSize < 4 || available < 4 || std::memcmp(body, "WAVE", 4) != 0)
                 return false;
             // A file cut short still plays what it holds.
-            walk(body + 4, std::min(chunkSize, available) - 4);
+            walk(body + 4, std::min(chunkSize, available) - 4, false);
         } else if (std::memcmp(id, "fmt ", 4) == 0) {
             if (chunkSize < 16 || available < 16) {
                 m_refused = true;

@@ -32,7 +32,7 @@ public:
     int32_t channels() const { return m_channels; }
 
 private:
-    bool walk(const uint8_t* bytes, size_t size);
+    bool walk(const uint8_t* bytes, size_t size, bool topLevel);
 
     std::vector<int16_t> m_samples;
     int32_t m_channels = 0;

@@ -189,6 +189,14 @@ TEST(AudioFilePlayer, DamagedFilesNeverReadPastTheirBytes)
     huge[16] = huge[17] = huge[18] = huge[19] = 0xFF; // fmt chunk size 4 GiB
     EXPECT_FALSE(file.parse(huge.data(), huge.size()));
     EXPECT_FALSE(file.parse(nullptr, 0));
+    // RIFF inside RIFF a million times: skipped as an unknown chunk, not followed.
+    std::vector<uint8_t> nested;
+    for (int i = 0; i < 1000000; ++i) {
+        put(nested, "RIFF");
+        put(nested, uint32_t(12 * (1000000 - i) - 8), 4);
+        put(nested, "WAVE");
+    }
+    EXPECT_FALSE(file.parse(nested.data(), nested.size()));
     EXPECT_FALSE(file.load(scratch("-missing.wav").string()));
 }
 
