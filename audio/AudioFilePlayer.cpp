@@ -1,7 +1,8 @@
 #include "audio/AudioFilePlayer.h"
 
+#include "audio/WavFile.h"
+
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 namespace Zumeli {
@@ -26,22 +27,8 @@ void AudioFilePlayer::clear()
 bool AudioFilePlayer::load(const std::string& path)
 {
     clear();
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return false;
     std::vector<uint8_t> bytes;
-    uint8_t buffer[65536];
-    size_t got;
-    bool tooLarge = false;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-        if (bytes.size() + got > MaxFileBytes) {
-            tooLarge = true;
-            break;
-        }
-        bytes.insert(bytes.end(), buffer, buffer + got);
-    }
-    std::fclose(file);
-    return !tooLarge && parse(bytes.data(), bytes.size());
+    return readFileBytes(path, MaxFileBytes, bytes) && parse(bytes.data(), bytes.size());
 }
 
 bool AudioFilePlayer::parse(const uint8_t* bytes, size_t size)
