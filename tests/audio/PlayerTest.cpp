@@ -2,6 +2,7 @@
 #include "audio/AudioHardware.h"
 #include "audio/ClientAudio.h"
 #include "audio/PlayerHandler.h"
+#include "audio/TimedPlayback.h"
 #include "tests/audio/ManualBackend.h"
 
 #include <gtest/gtest.h>
@@ -468,4 +469,36 @@ TEST(PlayerHandler, AFilePlayedIntoATalkReachesTheCaptureBuffer)
         hardware.close();
         fs::remove(path);
     }
+}
+
+TEST(TimedPlayback, TheFileIsDueAtOnceThenEveryIntervalOnAFixedGrid)
+{
+    TimedPlayback timer;
+    EXPECT_FALSE(timer.due(0)) << "not started";
+    EXPECT_EQ(timer.timeToEventText(0), "Time to event: 00:00:00");
+    timer.setIntervalMinutes(TimedPlayback::minutesFromText("60"));
+    timer.start(1000);
+    EXPECT_TRUE(timer.due(1000.05));
+    EXPECT_FALSE(timer.due(1000.1)) << "once per event";
+    EXPECT_EQ(timer.timeToEventText(1000.1), "Time to event: 01:00:00");
+    EXPECT_EQ(timer.timeToEventText(1000 + 3600 - 61.5), "Time to event: 00:01:02");
+    EXPECT_FALSE(timer.due(4599.9));
+    EXPECT_TRUE(timer.due(4600.3)) << "an hour after the first event";
+    // Asked late, after three missed intervals: one event, and the next stays on the grid.
+    EXPECT_TRUE(timer.due(4600 + 3 * 3600 + 10));
+    EXPECT_FALSE(timer.due(4600 + 3 * 3600 + 20));
+    EXPECT_EQ(timer.secondsToEvent(4600 + 3 * 3600 + 20), 3600 - 20);
+    timer.stop();
+    EXPECT_FALSE(timer.due(1e9));
+}
+
+TEST(TimedPlayback, TheIntervalFieldTakesWholeMinutes)
+{
+    struct Case {
+        const char* text;
+        int32_t minutes;
+    };
+    for (Case c : { Case { "60", 60 }, Case { "5", 5 }, Case { "5 ", 5 }, Case { "", 60 }, Case { "0", 60 }, Case { "-3", 60 },
+                    Case { "12abc", 60 }, Case { "99999999999", 60 }, Case { "10080", 10080 }, Case { "10081", 60 } })
+        EXPECT_EQ(TimedPlayback::minutesFromText(c.text), c.minutes) << c.text;
 }
