@@ -1,9 +1,11 @@
 #include "audio/AudioHardware.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 namespace Zumeli {
 
@@ -21,6 +23,11 @@ bool AudioHardware::open(IAudioProcessor* client, std::unique_ptr<IAudioBackend>
         return false;
     }
     m_client = client;
+    // No block runs before start(): the hooks follow the new rate here.
+    if (m_spectrumBands > 0)
+        m_spectrum.configure(m_rate, m_spectrumBands);
+    if (IAudioPlayerHook* player = m_player.load(std::memory_order_acquire))
+        player->setStreamRate(m_rate);
     if (!client) {
         m_echo.assign(size_t(4) * size_t(m_rate), 0.0f);
         m_echoWriteCount = 0;
@@ -47,17 +54,49 @@ void AudioHardware::close()
     m_echo.shrink_to_fit();
 }
 
+void AudioHardware::setPlayer(IAudioPlayerHook* player)
+{
+    if (player)
+        player->setStreamRate(m_rate);
+    m_player.store(player);
+    waitForBlockEnd();
+}
+
+void AudioHardware::setSpectrum(int32_t bands)
+{
+    m_spectrumOn.store(false);
+    waitForBlockEnd();
+    m_spectrumBands = std::max<int32_t>(bands, 0);
+    if (m_spectrumBands > 0) {
+        m_spectrum.configure(m_rate, m_spectrumBands);
+        m_spectrumOn.store(true);
+    }
+}
+
+void AudioHardware::waitForBlockEnd() const
+{
+    // The setters store their change before this reads m_inBlock, and the handler sets
+    // m_inBlock before it reads the hooks (all sequentially consistent), so either the running
+    // block already sees the change or it is the one waited for here.
+    if (!m_inBlock.load())
+        return;
+    const int64_t done = m_blocksDone.load();
+    for (int i = 0; i < 20000 && m_inBlock.load() && m_blocksDone.load() == done; ++i)
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+}
+
 void AudioHardware::handleBlock(const float* input, float* output, int32_t n)
 {
     n = std::clamp<int32_t>(n, 0, IAudioBackend::BlockFrames);
+    m_inBlock.store(true);
     m_blocks.fetch_add(1, std::memory_order_acq_rel);
-    IAudioSpectrumHook* spectrum = m_spectrum.load(std::memory_order_acquire);
+    IAudioSpectrumHook* spectrum = m_spectrumOn.load() ? &m_spectrum : nullptr;
     if (spectrum)
         spectrum->feedInput(input, n);
 
     if (m_client) {
         std::memcpy(m_block, input, size_t(n) * sizeof(float));
-        IAudioPlayerHook* player = m_player.load(std::memory_order_acquire);
+        IAudioPlayerHook* player = m_player.load();
         if (player)
             player->mixIntoInput(m_block, n);
         m_client->processAudio(m_block, n);
@@ -75,6 +114,8 @@ void AudioHardware::handleBlock(const float* input, float* output, int32_t n)
 
     if (spectrum)
         spectrum->feedOutput(output, n);
+    m_blocksDone.fetch_add(1);
+    m_inBlock.store(false);
 }
 
 void AudioHardware::runTest(const float* input, float* output, int32_t n)

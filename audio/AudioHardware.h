@@ -1,6 +1,8 @@
 #pragma once
 
+#include "audio/AudioSpectrum.h"
 #include "audio/IAudioBackend.h"
+#include "audio/IAudioStreamHooks.h"
 
 #include <atomic>
 #include <memory>
@@ -8,37 +10,6 @@
 #include <vector>
 
 namespace Zumeli {
-
-// What the stream feeds with every block: the client's audio path.
-class IAudioProcessor {
-public:
-    virtual bool setAudioRate(int32_t rate) = 0;
-    // Microphone samples in, speaker samples out, in place.
-    virtual void processAudio(float* samples, int32_t n) = 0;
-
-protected:
-    ~IAudioProcessor() = default;
-};
-
-// The file player's two mixing stages around the client's processing.
-class IAudioPlayerHook {
-public:
-    virtual void mixIntoInput(float* samples, int32_t n) = 0;
-    virtual void mixIntoOutput(float* samples, int32_t n) = 0;
-
-protected:
-    ~IAudioPlayerHook() = default;
-};
-
-// The spectrum view's taps on what goes in and comes out.
-class IAudioSpectrumHook {
-public:
-    virtual void feedInput(const float* samples, int32_t n) = 0;
-    virtual void feedOutput(const float* samples, int32_t n) = 0;
-
-protected:
-    ~IAudioSpectrumHook() = default;
-};
 
 // The sound stream of the client: for every block the back end delivers, the microphone
 // samples run through the client's processing and out to the speaker, with the file player and
@@ -48,7 +19,8 @@ protected:
 //
 // Real-time contract: handleBlock runs on the back end's thread and allocates nothing, takes
 // no lock and writes nothing to the terminal. open, close and the setters run on the user
-// interface thread; the hooks are set while the stream is closed (or are atomic pointers).
+// interface thread. setPlayer and setSpectrum return only when no block uses what they replaced,
+// so the caller may then free or reconfigure it.
 class AudioHardware final : public IAudioBlockHandler {
 public:
     enum TestMode : int32_t { NoTest = -1, PassThrough = 0, Echo = 1, Tone = 2, Silence = 3 };
@@ -68,8 +40,14 @@ public:
 
     void setMuted(bool muted) { m_muted.store(muted, std::memory_order_release); }
     void setTestMode(int32_t mode) { m_testMode.store(mode, std::memory_order_release); }
-    void setPlayer(IAudioPlayerHook* player) { m_player.store(player, std::memory_order_release); }
-    void setSpectrum(IAudioSpectrumHook* spectrum) { m_spectrum.store(spectrum, std::memory_order_release); }
+    // The file player (not owned), or null. It learns the stream rate now and at every open.
+    void setPlayer(IAudioPlayerHook* player);
+    // With a band count, configures both spectrum analysers for the stream rate (500 to 5000 Hz)
+    // and feeds them from every block; 0 turns them off. Reconfigured at every open.
+    void setSpectrum(int32_t bands);
+    bool spectrumOn() const { return m_spectrumOn.load(std::memory_order_acquire); }
+    // The analysers' bars for the spectrum window (user interface thread).
+    const AudioSpectrum& spectrum() const { return m_spectrum; }
 
     float inputLevel() const { return m_inputLevel.load(std::memory_order_acquire); }
     float outputLevel() const { return m_outputLevel.load(std::memory_order_acquire); }
@@ -77,6 +55,11 @@ public:
     // Blocks the stream has delivered since the program started (any thread).
     int64_t blocksHandled() const { return m_blocks.load(std::memory_order_acquire); }
     IAudioBackend* backend() const { return m_backend.get(); }
+
+    // Returns once the block running when it was called (if any) has ended: after a hook that
+    // the stream reaches through the client (the recorder, as the client's audio delegate) was
+    // unregistered, it may be destroyed once this returns.
+    void waitForBlockEnd() const;
 
     void handleBlock(const float* input, float* output, int32_t n) override;
 
@@ -90,7 +73,11 @@ private:
     std::atomic<bool> m_muted { false };
     std::atomic<int32_t> m_testMode { NoTest };
     std::atomic<IAudioPlayerHook*> m_player { nullptr };
-    std::atomic<IAudioSpectrumHook*> m_spectrum { nullptr };
+    std::atomic<bool> m_spectrumOn { false };
+    int32_t m_spectrumBands = 0;
+    AudioSpectrum m_spectrum;
+    std::atomic<bool> m_inBlock { false };
+    std::atomic<int64_t> m_blocksDone { 0 };
     std::atomic<float> m_inputLevel { 0 };
     std::atomic<float> m_outputLevel { 0 };
     std::atomic<int64_t> m_blocks { 0 };

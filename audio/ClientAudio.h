@@ -11,6 +11,7 @@
 #include "audio/StreamResampler.h"
 #include "audio/EngineAudio.h"
 #include "audio/IAudioPreferences.h"
+#include "audio/IAudioStreamHooks.h"
 #include "audio/IClientAudioDelegate.h"
 #include "audio/ISoundFileProvider.h"
 #include "audio/SoundFile.h"
@@ -30,7 +31,7 @@ namespace Zumeli {
 // ToAudioMessages ring, the talk link, gains and switches, the meters' levels, the replay flag
 // and the delegate pointer. setAudioRate must not run while processAudio does (the device layer
 // calls it before it starts a stream).
-class ClientAudio {
+class ClientAudio final : public IAudioProcessor {
 public:
     static constexpr int32_t ScratchSamples = 441000;
     static constexpr int32_t PreRollSamples = 176400;
@@ -49,11 +50,11 @@ public:
 
     // Called when a stream opens: configures the resamplers, rebuilds the signals and reloads the
     // sounds for the rate. False (and nothing changes) for a rate outside 1 to MaxRate.
-    bool setAudioRate(int32_t rate);
+    bool setAudioRate(int32_t rate) override;
     int32_t audioRate() const { return m_rate.load(std::memory_order_acquire); }
 
     // One device block of n microphone samples in; on return the same samples hold what to play.
-    void processAudio(float* samples, int32_t n);
+    void processAudio(float* samples, int32_t n) override;
 
     // Where the sound files come from (not owned); sounds load at the next setAudioRate.
     void setSoundProvider(ISoundFileProvider* provider) { m_soundProvider = provider; }

@@ -107,22 +107,31 @@ bool parseWav(const uint8_t* bytes, size_t size, std::vector<float>& samples, in
     return true;
 }
 
-bool readWav(const std::string& path, std::vector<float>& samples, int32_t& rate, std::string* error)
+bool readFileBytes(const std::string& path, size_t maxBytes, std::vector<uint8_t>& bytes, std::string* error)
 {
+    bytes.clear();
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file)
         return fail(error, "cannot open the file");
-    std::vector<uint8_t> bytes;
     uint8_t buffer[65536];
     size_t got;
     while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-        if (bytes.size() + got > size_t(512) * 1024 * 1024) {
+        if (bytes.size() + got > maxBytes) {
             std::fclose(file);
+            bytes.clear();
             return fail(error, "file too large");
         }
         bytes.insert(bytes.end(), buffer, buffer + got);
     }
     std::fclose(file);
+    return true;
+}
+
+bool readWav(const std::string& path, std::vector<float>& samples, int32_t& rate, std::string* error)
+{
+    std::vector<uint8_t> bytes;
+    if (!readFileBytes(path, size_t(512) * 1024 * 1024, bytes, error))
+        return false;
     return parseWav(bytes.data(), bytes.size(), samples, rate, error);
 }
 

@@ -10,6 +10,9 @@ namespace Zumeli {
 // Reads a PCM WAV file (8, 16, 24 or 32-bit integer, or 32-bit float; any channel count, mixed
 // down to mono) into float samples. Every chunk size is checked against the bytes present; a
 // file that does not hold what its header claims is refused. False with `error` set on refusal.
+// Reads a whole file of at most maxBytes; false (with `error` set) when it cannot be read or is larger.
+bool readFileBytes(const std::string& path, size_t maxBytes, std::vector<uint8_t>& bytes, std::string* error = nullptr);
+
 bool readWav(const std::string& path, std::vector<float>& samples, int32_t& rate, std::string* error = nullptr);
 bool parseWav(const uint8_t* bytes, size_t size, std::vector<float>& samples, int32_t& rate, std::string* error = nullptr);
 

@@ -6,6 +6,7 @@
 #include "audio/NullAudioBackend.h"
 #include "audio/PortAudioBackend.h"
 #include "audio/WavFile.h"
+#include "tests/audio/ManualBackend.h"
 
 #include <atomic>
 #include <chrono>
@@ -37,16 +38,6 @@ public:
     }
     int32_t rate = 0;
     std::atomic<int> blocks { 0 };
-};
-
-// A back end the test drives by hand: open succeeds, blocks come from handleBlock calls.
-class ManualBackend : public IAudioBackend {
-public:
-    bool open(const std::string&, const std::string&, IAudioBlockHandler&) override { return true; }
-    int32_t sampleRate() const override { return 44100; }
-    bool start() override { return true; }
-    void stop() override { }
-    const char* name() const override { return "manual"; }
 };
 
 fs::path scratch(const char* name) { return fs::temp_directory_path() / (std::string("zumeli-hw-") + std::to_string(getpid()) + name); }
