@@ -103,10 +103,16 @@ expected=(/usr/bin/zumeli-cli /usr/bin/zumeli-server
   /usr/share/man/man1/zumeli-cli.1.gz /usr/share/man/man1/zumeli-server.1.gz
   "$unit" /usr/lib/sysusers.d/zumeli-server.conf /usr/lib/tmpfiles.d/zumeli-server.conf
   /usr/share/doc/zumeli/copyright /usr/share/doc/zumeli/changelog.gz)
-if [ $desktop -eq 1 ]; then expected+=(/usr/bin/zumeli /usr/share/man/man1/zumeli.1.gz); fi
+if [ $desktop -eq 1 ]; then
+  expected+=(/usr/bin/zumeli /usr/share/man/man1/zumeli.1.gz /usr/share/applications/zumeli.desktop)
+fi
 for path in "${expected[@]}"; do
   check "the package holds $path" grep -qx "$path" "$scratch/files"
 done
+if [ $desktop -eq 1 ]; then
+  check "the package holds the desktop client's icon in the hicolor theme" \
+    grep -qE '^/usr/share/icons/hicolor/[^/]+/apps/zumeli\.(png|svg)$' "$scratch/files"
+fi
 
 if [ $run_lintian -eq 1 ] && command -v lintian >/dev/null; then
   echo "== lintian"
