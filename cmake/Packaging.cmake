@@ -32,9 +32,13 @@ foreach(program IN LISTS zumeli_programs)
   else()
     set(summary "self-hosted push-to-talk service: web API and voice relay")
   endif()
+  # A program that gives no --help (the desktop client may start its window instead) gets its
+  # page from a written help text.
   set(fallback)
+  set(fallback_file)
   if(EXISTS ${ZUMELI_PACKAGING_DIR}/${program}.help)
-    set(fallback --fallback ${ZUMELI_PACKAGING_DIR}/${program}.help)
+    set(fallback_file ${ZUMELI_PACKAGING_DIR}/${program}.help)
+    set(fallback --fallback ${fallback_file})
   endif()
   set(page ${ZUMELI_MAN_DIR}/${program}.1.gz)
   add_custom_command(OUTPUT ${page}
@@ -42,7 +46,7 @@ foreach(program IN LISTS zumeli_programs)
     COMMAND ${Python3_EXECUTABLE} ${ZUMELI_PACKAGING_DIR}/help-to-man
       --program $<TARGET_FILE:${program}> --name ${program} --summary ${summary}
       --version ${PROJECT_VERSION} --output ${page} ${fallback} --see-also ${zumeli_programs}
-    DEPENDS ${program} ${ZUMELI_PACKAGING_DIR}/help-to-man
+    DEPENDS ${program} ${ZUMELI_PACKAGING_DIR}/help-to-man ${fallback_file}
     COMMENT "Writing the man page of ${program}"
     VERBATIM)
   list(APPEND zumeli_man_pages ${page})
