@@ -62,6 +62,11 @@ cleanup() {
     echo "cleaning up: purging $package"
     dpkg_locked --purge "$package" >/dev/null 2>&1
   fi
+  # None of these existed before (or the test would have skipped): a failed purge leaves no trace.
+  getent passwd "$user" >/dev/null && userdel "$user" 2>/dev/null
+  getent group "$user" >/dev/null && groupdel "$user" 2>/dev/null
+  rm -rf "$data"
+  rm -f "$wants"
   if ! getent passwd "$user" >/dev/null && ! getent group "$user" >/dev/null; then
     for saved in "$scratch"/before/*; do [ -e "$saved" ] && cp -p "$saved" /etc/; done
   fi
