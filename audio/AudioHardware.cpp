@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 namespace Zumeli {
@@ -13,10 +14,14 @@ bool AudioHardware::open(IAudioProcessor* client, std::unique_ptr<IAudioBackend>
     if (!backend || !backend->open(inputDevice, outputDevice, *this))
         return false;
     m_rate = backend->sampleRate();
+    if (client && !client->setAudioRate(m_rate)) {
+        // A stream the audio path cannot follow would run without sound: refuse it openly.
+        std::fprintf(stderr, "zumeli: the sound device runs at %d Hz, which this program cannot use\n", int(m_rate));
+        backend->stop();
+        return false;
+    }
     m_client = client;
-    if (client) {
-        client->setAudioRate(m_rate);
-    } else {
+    if (!client) {
         m_echo.assign(size_t(4) * size_t(m_rate), 0.0f);
         m_echoWriteCount = 0;
         m_echoDelay = 2 * int64_t(m_rate);
@@ -45,6 +50,7 @@ void AudioHardware::close()
 void AudioHardware::handleBlock(const float* input, float* output, int32_t n)
 {
     n = std::clamp<int32_t>(n, 0, IAudioBackend::BlockFrames);
+    m_blocks.fetch_add(1, std::memory_order_acq_rel);
     IAudioSpectrumHook* spectrum = m_spectrum.load(std::memory_order_acquire);
     if (spectrum)
         spectrum->feedInput(input, n);

@@ -74,6 +74,8 @@ public:
     float inputLevel() const { return m_inputLevel.load(std::memory_order_acquire); }
     float outputLevel() const { return m_outputLevel.load(std::memory_order_acquire); }
     int32_t sampleRate() const { return m_rate; }
+    // Blocks the stream has delivered since the program started (any thread).
+    int64_t blocksHandled() const { return m_blocks.load(std::memory_order_acquire); }
     IAudioBackend* backend() const { return m_backend.get(); }
 
     void handleBlock(const float* input, float* output, int32_t n) override;
@@ -91,6 +93,7 @@ private:
     std::atomic<IAudioSpectrumHook*> m_spectrum { nullptr };
     std::atomic<float> m_inputLevel { 0 };
     std::atomic<float> m_outputLevel { 0 };
+    std::atomic<int64_t> m_blocks { 0 };
 
     float m_block[IAudioBackend::BlockFrames] = {};
     std::vector<float> m_echo;

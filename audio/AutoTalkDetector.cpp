@@ -40,10 +40,10 @@ AutoTalkDetector::AutoTalkDetector()
 {
 }
 
-void AutoTalkDetector::setTimeSource(const float* seconds)
+void AutoTalkDetector::setTimeSource(const AudioClock* clock)
 {
-    m_hold.setTimeSource(seconds);
-    m_guard.setTimeSource(seconds);
+    m_hold.setTimeSource(clock);
+    m_guard.setTimeSource(clock);
 }
 
 void AutoTalkDetector::takeResetRequest()

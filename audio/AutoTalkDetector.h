@@ -22,7 +22,7 @@ public:
     AutoTalkDetector();
 
     // Timers run on this clock (the audio clock), or the system clock when null.
-    void setTimeSource(const float* seconds);
+    void setTimeSource(const AudioClock* clock);
 
     bool shouldStart();
     bool shouldStop();

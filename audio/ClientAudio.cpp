@@ -45,6 +45,7 @@ bool ClientAudio::setAudioRate(int32_t rate)
         return false;
     m_toNetwork.init(rate, EngineAudio::NetworkRate);
     m_toDevice.init(EngineAudio::NetworkRate, rate);
+    m_replayToDevice.init(EngineAudio::NetworkRate, rate);
     m_signals.setSampleRate(rate);
     m_trail.setSampleRate(rate);
     m_startTalk.build(rate);
@@ -93,25 +94,13 @@ void ClientAudio::loadSwitches(const IAudioPreferences& preferences)
     setSidetoneOn(number(preferences, "public.playthru", 0) != 0);
     setSignalsOn(number(preferences, "public.cbsounds", 1) != 0);
     setMessageSoundOn(number(preferences, "public.messagereceivedfeed", 0) != 0);
-    setDiscardReceivedWhileTalking(number(preferences, "public.flushqueuewhentalk", 1) != 0);
+    setDiscardReceivedWhileTalking(number(preferences, "public.flushqueuewhentalk", 0) != 0);
 }
 
 void ClientAudio::loadGains(const IAudioPreferences& preferences)
 {
     setInputGain(number(preferences, "private.volumein", 1));
     setOutputVolume(number(preferences, "private.volumeout", 1));
-}
-
-float ClientAudio::audioSeconds() const
-{
-    return std::atomic_ref<float>(const_cast<float&>(m_clock)).load(std::memory_order_acquire);
-}
-
-int32_t ClientAudio::networkCount(int32_t deviceCount, int32_t rate) const
-{
-    if (rate == EngineAudio::NetworkRate)
-        return deviceCount;
-    return int32_t(int64_t(deviceCount) * EngineAudio::NetworkRate / rate);
 }
 
 void ClientAudio::takeMessages()
@@ -135,8 +124,8 @@ void ClientAudio::capture(AudioData& block, int32_t rate)
         m_engine.captureMeter.update(block);
         m_engine.capture.write(block);
     } else {
-        m_scratch.setCount(networkCount(block.count(), rate));
-        m_toNetwork.process(block, m_scratch);
+        m_scratch.setCount(m_toNetwork.shrinkBound(block.count()));
+        m_scratch.setCount(m_toNetwork.shrink(block.samples(), block.count(), m_scratch.samples()));
         m_engine.captureMeter.update(m_scratch);
         m_engine.capture.write(m_scratch);
     }
@@ -160,9 +149,15 @@ void ClientAudio::talkChanged(bool talk, int32_t rate)
         int32_t zeros = 0;
         if (frame > 0 && written % frame != 0) {
             zeros = frame - int32_t(written % frame);
-            m_engine.capture.writeSilence(zeros);
+            if (!m_engine.capture.writeSilence(zeros))
+                zeros = 0;
         }
-        m_engine.talk.reportCaptureEnd(m_engine.capture.writeCount(), zeros);
+        // The codec reads whole frames only: a last frame that could not be padded (a full
+        // buffer) is left out, so the reported end is always one the reader reaches.
+        int64_t end = m_engine.capture.writeCount();
+        if (frame > 0)
+            end -= end % frame;
+        m_engine.talk.reportCaptureEnd(end, zeros);
     }
     m_talkSeen = talk;
     m_replayOn.store(false, std::memory_order_release);
@@ -173,8 +168,7 @@ void ClientAudio::processAudio(float* samples, int32_t n)
     int32_t rate = audioRate();
     if (!samples || n <= 0)
         return;
-    int32_t c = rate > 0 ? networkCount(std::min(n, ScratchSamples + 1), rate) : 0;
-    if (rate <= 0 || n > ScratchSamples || c > ScratchSamples) {
+    if (rate <= 0 || n > ScratchSamples || m_toNetwork.shrinkBound(n) > ScratchSamples) {
         // No stream configured, or a block larger than any the device layer delivers.
         m_working.wrap(samples, n);
         m_working.clear();
@@ -183,6 +177,8 @@ void ClientAudio::processAudio(float* samples, int32_t n)
 
     takeMessages();
     m_working.wrap(samples, n);
+    // The 8000 Hz samples this block plays.
+    int32_t c = m_toDevice.inputsFor(n);
 
     bool talk = m_engine.talk.talkActive();
     if (talk != m_talkSeen)
@@ -210,11 +206,13 @@ void ClientAudio::processAudio(float* samples, int32_t n)
         m_engine.receiveMeter.update(m_scratch);
         m_replay.write(m_scratch);
         m_replayOn.store(false, std::memory_order_release);
-        m_toDevice.process(m_scratch, m_working);
+        m_toDevice.grow(m_scratch.samples(), c, m_working.samples(), n);
         if (IClientAudioDelegate* delegate = m_delegate.load(std::memory_order_acquire))
             delegate->receivedAudio(m_working.samples(), n);
         // No voice activation while someone is heard.
         m_detector.requestReset();
+    } else {
+        m_toDevice.skip(c, n);
     }
 
     if (m_signals.available() > 0) {
@@ -224,12 +222,14 @@ void ClientAudio::processAudio(float* samples, int32_t n)
     }
 
     if (m_replayOn.load(std::memory_order_acquire)) {
-        m_scratch.setCount(c);
+        int32_t replayCount = m_replayToDevice.inputsFor(n);
+        m_scratch.setCount(replayCount);
         if (m_replay.read(m_scratch, true)) {
             m_mix.setCount(n);
-            m_toDevice.process(m_scratch, m_mix);
+            m_replayToDevice.grow(m_scratch.samples(), replayCount, m_mix.samples(), n);
             m_working.add(m_mix);
         } else {
+            m_replayToDevice.skip(replayCount, n);
             m_replayOn.store(false, std::memory_order_release);
         }
     }
@@ -242,8 +242,7 @@ void ClientAudio::processAudio(float* samples, int32_t n)
         m_working.add(m_sidetone);
     m_working.clamp(1);
 
-    std::atomic_ref<float> clock(m_clock);
-    clock.store(clock.load(std::memory_order_relaxed) + float(n) / float(rate), std::memory_order_release);
+    m_clock.advance(n, rate);
 }
 
 } // namespace Zumeli

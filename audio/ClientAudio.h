@@ -8,6 +8,7 @@
 #include "audio/AudioSignalEndTalk.h"
 #include "audio/AudioSignalStartTalk.h"
 #include "audio/AutoTalkDetector.h"
+#include "audio/StreamResampler.h"
 #include "audio/EngineAudio.h"
 #include "audio/IAudioPreferences.h"
 #include "audio/IClientAudioDelegate.h"
@@ -94,10 +95,10 @@ public:
     bool discardReceivedWhileTalking() const { return m_discardWhileTalking.load(std::memory_order_relaxed); }
 
     AutoTalkDetector& detector() { return m_detector; }
-    // Seconds of device audio processed so far: the time source of the engine's timers. Only the
-    // audio callback advances it.
-    const float* audioClock() const { return &m_clock; }
-    float audioSeconds() const;
+    // Device audio processed so far: the time source of the engine's timers. Only the audio
+    // callback advances it.
+    const AudioClock* audioClock() const { return &m_clock; }
+    double audioSeconds() const { return m_clock.seconds(); }
 
     AudioBuffer& signalBuffer() { return m_signals; }
     AudioBuffer& replayBuffer() { return m_replay; }
@@ -109,7 +110,6 @@ private:
     // Gain, clamp, sidetone copy, down to 8000 Hz into the capture buffer, the recorder's hook.
     void capture(AudioData& block, int32_t rate);
     void talkChanged(bool talk, int32_t rate);
-    int32_t networkCount(int32_t deviceCount, int32_t rate) const;
 
     EngineAudio& m_engine;
     std::atomic<int32_t> m_rate { 0 };
@@ -121,8 +121,11 @@ private:
     AudioBuffer m_replay;
     std::atomic<bool> m_replayOn { false };
 
-    AudioResampler m_toNetwork;
-    AudioResampler m_toDevice;
+    // Each stream between the device rate and 8000 Hz keeps its place in time across blocks,
+    // so the network side runs at exactly 8000 samples a second at any device rate.
+    StreamResampler m_toNetwork;
+    StreamResampler m_toDevice;
+    StreamResampler m_replayToDevice;
     AudioData m_working;
     AudioData m_scratch;
     AudioData m_mix;
@@ -138,12 +141,12 @@ private:
     ISoundFileProvider* m_soundProvider = nullptr;
 
     AutoTalkDetector m_detector;
-    std::atomic<bool> m_discardWhileTalking { true };
+    std::atomic<bool> m_discardWhileTalking { false };
     std::atomic<bool> m_signalsOn { true };
     std::atomic<bool> m_messageSoundOn { false };
     bool m_talkSeen = false;
     std::atomic<IClientAudioDelegate*> m_delegate { nullptr };
-    alignas(std::atomic_ref<float>::required_alignment) float m_clock = 0;
+    AudioClock m_clock;
 };
 
 } // namespace Zumeli

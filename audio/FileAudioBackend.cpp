@@ -42,6 +42,13 @@ bool FileAudioBackend::setInputFile(const std::string& path, std::string* error)
     return true;
 }
 
+void FileAudioBackend::setInputSamples(std::vector<float> samples)
+{
+    std::lock_guard lock(m_inputLock);
+    m_inputSamples = std::move(samples);
+    m_inputPosition = 0;
+}
+
 int64_t FileAudioBackend::inputRemaining() const
 {
     std::lock_guard lock(m_inputLock);
@@ -73,11 +80,18 @@ bool FileAudioBackend::block()
 {
     {
         std::lock_guard lock(m_inputLock);
-        size_t count = std::min<size_t>(BlockFrames, m_inputSamples.size() - m_inputPosition);
-        if (count > 0)
-            std::memcpy(m_input, m_inputSamples.data() + m_inputPosition, count * sizeof(float));
+        size_t count = 0;
+        bool loop = m_loopInput.load(std::memory_order_acquire) && !m_inputSamples.empty();
+        do {
+            if (loop && m_inputPosition == m_inputSamples.size())
+                m_inputPosition = 0;
+            size_t part = std::min<size_t>(BlockFrames - count, m_inputSamples.size() - m_inputPosition);
+            if (part > 0)
+                std::memcpy(m_input + count, m_inputSamples.data() + m_inputPosition, part * sizeof(float));
+            count += part;
+            m_inputPosition += part;
+        } while (loop && count < size_t(BlockFrames));
         std::fill(m_input + count, m_input + BlockFrames, 0.0f);
-        m_inputPosition += count;
     }
     m_handler->handleBlock(m_input, m_output, BlockFrames);
     if (m_writer.isOpen())

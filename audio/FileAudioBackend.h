@@ -24,8 +24,12 @@ public:
 
     // The microphone's file (resampled to the stream rate when it differs); empty: silence.
     bool setInputFile(const std::string& path, std::string* error = nullptr);
+    // The microphone's samples, at the stream rate.
+    void setInputSamples(std::vector<float> samples);
     // Samples of the input not played yet.
     int64_t inputRemaining() const;
+    // Plays the microphone's file again from its start each time it ends (off: once).
+    void setLoopInput(bool loop) { m_loopInput.store(loop, std::memory_order_release); }
     // The speaker's file; empty: discarded.
     void setOutputFile(const std::string& path) { m_outputPath = path; }
 
@@ -56,6 +60,7 @@ private:
     float m_input[BlockFrames] = {};
     float m_output[BlockFrames] = {};
     std::atomic<int64_t> m_blocks { 0 };
+    std::atomic<bool> m_loopInput { false };
 };
 
 } // namespace Zumeli

@@ -53,16 +53,38 @@ int findDevice(const std::string& name, bool input)
 
 } // namespace
 
+namespace {
+
+bool g_libraryRunning = false;
+
+} // namespace
+
+bool PortAudioBackend::startLibrary()
+{
+    snd_lib_error_set_handler(quietAlsa);
+    // JACK is only wanted when a server already runs; never start one.
+    setenv("JACK_NO_START_SERVER", "1", 0);
+    QuietStandardError quiet;
+    g_libraryRunning = Pa_Initialize() == paNoError;
+    return g_libraryRunning;
+}
+
 bool PortAudioBackend::initialise()
 {
-    static const bool initialised = [] {
-        snd_lib_error_set_handler(quietAlsa);
-        // JACK is only wanted when a server already runs; never start one.
-        setenv("JACK_NO_START_SERVER", "1", 0);
+    static const bool started = startLibrary();
+    (void)started;
+    return g_libraryRunning;
+}
+
+bool PortAudioBackend::reinitialise()
+{
+    initialise();
+    if (g_libraryRunning) {
         QuietStandardError quiet;
-        return Pa_Initialize() == paNoError;
-    }();
-    return initialised;
+        Pa_Terminate();
+        g_libraryRunning = false;
+    }
+    return startLibrary();
 }
 
 std::vector<PortAudioBackend::Device> PortAudioBackend::devices()

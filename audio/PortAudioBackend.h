@@ -30,6 +30,9 @@ public:
 
     // False when the library cannot start (then there is no device either).
     static bool initialise();
+    // Starts the library again so that it sees the devices present now (PortAudio lists only
+    // those that existed when it started). Only while no stream of it is open.
+    static bool reinitialise();
     static std::vector<Device> devices();
 
     bool open(const std::string& inputDevice, const std::string& outputDevice, IAudioBlockHandler& handler) override;
@@ -41,6 +44,8 @@ public:
 private:
     static int callback(const void* input, void* output, unsigned long frames, const void* timeInfo,
                         unsigned long statusFlags, void* self);
+
+    static bool startLibrary();
 
     void* m_stream = nullptr;
     IAudioBlockHandler* m_handler = nullptr;

@@ -98,6 +98,8 @@ bool parseCliOptions(const std::vector<std::string>& arguments, CliOptions& opti
         } else if (option == "--talk") {
             if (!value(options.talkFile))
                 return false;
+        } else if (option == "--echo") {
+            options.echo = true;
         } else if (option == "--record") {
             if (!value(options.recordFile))
                 return false;
@@ -152,8 +154,16 @@ bool parseCliOptions(const std::vector<std::string>& arguments, CliOptions& opti
         error = "--talk feeds the microphone from the file: it needs --audio file";
         return false;
     }
+    if (options.echo && !options.talkFile.empty()) {
+        error = "--echo and --talk exclude each other";
+        return false;
+    }
+    if (options.echo && !options.audio.empty() && options.audio != "file") {
+        error = "--echo talks what it heard as its microphone: it needs --audio file";
+        return false;
+    }
     if (options.audio.empty())
-        options.audio = options.talkFile.empty() ? "null" : "file";
+        options.audio = options.talkFile.empty() && !options.echo ? "null" : "file";
     return true;
 }
 
@@ -175,7 +185,10 @@ Options:
   --channel N           the channel to join (1000 shows as 10.00)
   --talk FILE.wav       once the voice connection is up, hold the talk key, feed the file
                         (16-bit, mono or stereo; resampled when not 44100 Hz) as the
-                        microphone and release at its end
+                        microphone and release at its end; while someone else holds the
+                        floor it waits and presses again when the floor is free
+  --echo                an echo bot: each talk heard on the channel is talked back once
+                        its talker has ended (runs until --duration or interrupted)
   --record FILE.wav     write everything heard to a 44100 Hz 16-bit mono WAV file
   --message ID:TEXT     send a text message to the user ID after the login (repeatable)
   --duration SECONDS    stop after this long; without it the client stops after its talk
@@ -193,6 +206,8 @@ Exit codes:
   2  usage error
   3  the login failed (the service did not answer) or was refused
   4  the voice connection never came up within the duration
+  5  --talk could not talk: this user may only listen on the channel, or the floor was
+     never free within the duration
 
 Events (--events), one line each, first word fixed:
   logged-in                     logged-out
@@ -216,6 +231,7 @@ Events (--events), one line each, first word fixed:
   registered NAME
   talk-file-started SECONDS     the --talk file starts to feed the microphone
   talk-file-done                the --talk file was fed whole
+  echo-heard SECONDS            --echo: a talk of that length was heard; it is talked back
   audio-heard SECONDS           with --record: the first audible received sound
                                 (SECONDS: the system's monotonic clock, shared by all
                                 processes, so two clients' lines give the delay)

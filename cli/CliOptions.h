@@ -23,6 +23,7 @@ struct CliOptions {
     std::string mail;
     std::optional<int> channel;
     std::string talkFile;
+    bool echo = false;
     std::string recordFile;
     std::vector<Message> messages;
     double duration = 0; // 0: until the talk is done, or until interrupted

@@ -6,6 +6,7 @@
 #include "audio/PortAudioBackend.h"
 #include "audio/WavFile.h"
 #include "cli/CliEvents.h"
+#include "cli/EchoCapture.h"
 #include "cli/PackSoundProvider.h"
 #include "cli/ReceivedAudioRecorder.h"
 #include "engine/Client.h"
@@ -29,6 +30,16 @@ void interrupt(int) { g_interrupted.store(true); }
 constexpr double StepSeconds = 1.0 / 30;
 // How long the talk goes on after the file's last sample, so the last frames reach the relay.
 constexpr double TalkTailSeconds = 0.3;
+// A press the engine ignored (the floor was taken in the meantime) is tried again after this
+// long, which is also beyond the client's 1.5 s guard between presses.
+constexpr double PressRetrySeconds = 2.0;
+// Listening this long after the voice connection comes up shows whether someone is talking.
+constexpr double ListenFirstSeconds = 0.5;
+// The echo bot goes on listening this long after the floor is free: the receive buffer still
+// plays the end of the talk. Shorter talks than EchoShortestSeconds are not echoed.
+constexpr double EchoDrainSeconds = 0.8;
+constexpr double EchoShortestSeconds = 0.3;
+constexpr double EchoLongestSeconds = 60.0;
 // How long a clean stop waits for the logout.
 constexpr double LogoutSeconds = 3.0;
 
@@ -142,6 +153,18 @@ int runHeadless(const CliOptions& options, FILE* eventOutput)
         }
         client.setAudioDelegate(&recorder);
     }
+    std::unique_ptr<EchoCapture> echo;
+    std::vector<float> echoSamples;
+    double echoEndAt = -1;
+    if (options.echo) {
+        if (!fileBackend) {
+            fail(events, "--echo needs the file back end to talk what it heard");
+            return ExitUsage;
+        }
+        echo = std::make_unique<EchoCapture>(hardware.sampleRate(), EchoLongestSeconds,
+                                             options.recordFile.empty() ? nullptr : &recorder);
+        client.setAudioDelegate(echo.get());
+    }
 
     if (options.channel)
         client.setStartChannel(*options.channel);
@@ -153,6 +176,9 @@ int runHeadless(const CliOptions& options, FILE* eventOutput)
     int exitCode = ExitDone;
     double start = seconds();
     double tailEnd = 0;
+    double pressedAt = -PressRetrySeconds;
+    double voiceUpAt = -1;
+    bool waitingReported = false;
     double next = start;
 
     while (!g_interrupted.load()) {
@@ -177,16 +203,67 @@ int runHeadless(const CliOptions& options, FILE* eventOutput)
             messagesSent = true;
         }
 
+        if (echo && talk == Talk::None) {
+            // Someone else holds the floor: hear the whole talk, then talk it back.
+            bool floorTaken = client.talkPermitted() && !client.talkAllowed();
+            if (floorTaken && !echo->capturing()) {
+                echo->begin();
+                echoEndAt = -1;
+            } else if (!floorTaken && echo->capturing()) {
+                if (echoEndAt < 0)
+                    echoEndAt = now + EchoDrainSeconds;
+                if (now >= echoEndAt) {
+                    echoSamples = echo->take(size_t(hardware.sampleRate() / 10));
+                    double heard = double(echoSamples.size()) / double(hardware.sampleRate());
+                    if (heard >= EchoShortestSeconds) {
+                        events.print("echo-heard %.2f", heard);
+                        waitingReported = false;
+                        talk = Talk::Waiting;
+                    }
+                }
+            }
+        }
+
         switch (talk) {
         case Talk::Waiting:
-            if (events.voiceUp && client.talkAllowed()) {
+            if (!events.voiceUp) {
+                voiceUpAt = -1;
+                break;
+            }
+            if (voiceUpAt < 0)
+                voiceUpAt = now;
+            if (now - voiceUpAt < ListenFirstSeconds)
+                break;
+            if (!client.talkPermitted()) {
+                fail(events, "this user may only listen on channel %d: the talk cannot be made",
+                     manager.session.currentChannel);
+                exitCode = ExitNoTalk;
+                talk = Talk::Done;
+                break;
+            }
+            if (client.talkAllowed() && now - pressedAt >= PressRetrySeconds) {
                 events.talkGranted = false;
+                events.talkEnded = false;
                 client.talkPressed();
+                pressedAt = now;
                 talk = Talk::Pressed;
+            } else if (!client.talkAllowed() && !waitingReported) {
+                std::fprintf(stderr, "zumeli-cli: someone else is talking; waiting for the floor\n");
+                waitingReported = true;
             }
             break;
         case Talk::Pressed:
-            if (events.talkGranted && fileBackend) {
+            if (!events.talkGranted && now - pressedAt >= PressRetrySeconds) {
+                // The press came while someone took the floor: the engine ignored it.
+                client.talkReleased();
+                talk = Talk::Waiting;
+                break;
+            }
+            if (events.talkGranted && fileBackend && echo) {
+                fileBackend->setInputSamples(echoSamples);
+                events.print("talk-file-started %.3f", seconds());
+                talk = Talk::Feeding;
+            } else if (events.talkGranted && fileBackend) {
                 std::string error;
                 if (!fileBackend->setInputFile(options.talkFile, &error)) {
                     fail(events, "cannot use %s: %s", options.talkFile.c_str(), error.c_str());
@@ -199,6 +276,12 @@ int runHeadless(const CliOptions& options, FILE* eventOutput)
             }
             break;
         case Talk::Feeding:
+            if (events.talkEnded) {
+                // Someone else took the floor at the same moment: talk the file again later.
+                std::fprintf(stderr, "zumeli-cli: the floor was taken; waiting to talk again\n");
+                talk = Talk::Waiting;
+                break;
+            }
             if (fileBackend->inputRemaining() == 0) {
                 events.print("talk-file-done");
                 tailEnd = now + TalkTailSeconds;
@@ -208,14 +291,15 @@ int runHeadless(const CliOptions& options, FILE* eventOutput)
         case Talk::Tail:
             if (now >= tailEnd) {
                 client.talkReleased();
-                talk = Talk::Done;
+                // The echo bot is ready for the next talk.
+                talk = echo ? Talk::None : Talk::Done;
             }
             break;
         default:
             break;
         }
         // Without a duration a talking client stops once its talk is over.
-        if (options.duration <= 0 && talk == Talk::Done && events.talkEnded)
+        if (options.duration <= 0 && talk == Talk::Done && (events.talkEnded || exitCode != ExitDone))
             break;
 
         next += StepSeconds;
@@ -230,6 +314,9 @@ int runHeadless(const CliOptions& options, FILE* eventOutput)
         fail(events, "the voice connection did not come up within %.0f seconds",
              seconds() - start);
         exitCode = ExitNoVoice;
+    } else if (exitCode == ExitDone && !echo && (talk == Talk::Waiting || talk == Talk::Pressed)) {
+        fail(events, "the floor was never free within %.0f seconds: the talk was not made", seconds() - start);
+        exitCode = ExitNoTalk;
     }
 
     // A clean stop: leave the channel and wait (bounded) for the service to confirm.

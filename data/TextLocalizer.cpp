@@ -176,6 +176,14 @@ void TextLocalizer::loadLocalisation(const Text& shippedTable, const Preferences
 
 bool TextLocalizer::updateFromService(const Text& announcedVersion, const TableFetch& fetch)
 {
+    Text reply;
+    if (!wantsUpdate(announcedVersion) || !fetch || !fetch(reply))
+        return false;
+    return acceptUpdate(reply);
+}
+
+bool TextLocalizer::wantsUpdate(const Text& announcedVersion)
+{
     if (m_updateChecked)
         return false;
     m_updateChecked = true;
@@ -183,12 +191,7 @@ bool TextLocalizer::updateFromService(const Text& announcedVersion, const TableF
         return false;
     Text current;
     translate("]*VERSIONTIMESTAMP[", current);
-    if (current.field(0, ',').equals(announcedVersion.field(0, ',')))
-        return false;
-    Text reply;
-    if (!fetch || !fetch(reply))
-        return false;
-    return acceptUpdate(reply);
+    return !current.field(0, ',').equals(announcedVersion.field(0, ','));
 }
 
 bool TextLocalizer::acceptUpdate(const Text& reply)

@@ -62,6 +62,9 @@ public:
     // A valid table is saved in the data folder and loaded. True when the table was replaced.
     using TableFetch = std::function<bool(Text& reply)>;
     bool updateFromService(const Text& announcedVersion, const TableFetch& fetch);
+    // The first half of that check, for a caller that fetches in the background: true (once per
+    // run) when the announced version differs from ours; the table then goes to acceptUpdate.
+    bool wantsUpdate(const Text& announcedVersion);
     // Checks and takes a fetched table; an HTTP status line and headers before it are skipped.
     bool acceptUpdate(const Text& reply);
     bool updateChecked() const { return m_updateChecked; }

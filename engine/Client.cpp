@@ -33,7 +33,7 @@ Client::Client(Manager& manager, const Text& cacheFolder)
     , m_audio(manager.audio)
 {
     // Every timer of the engine runs on the audio clock: it must be in place before the engine.
-    const float* clock = m_audio.audioClock();
+    const AudioClock* clock = m_audio.audioClock();
     m_manager.setClock(clock);
     for (SecondsTimer* timer : { &m_talkGuard, &m_sessionTimer, &m_voiceTimer, &m_positionTimer })
         timer->setTimeSource(clock);
@@ -126,9 +126,12 @@ void Client::setLogin(const Text& userName, const Text& password)
     // The engine holds references into the lists: it lets go of them first.
     m_engine->forgetRecords();
     m_manager.session.channel = nullptr;
+    // Saved empty, so that after a crash the old user's channels and names never load for this one.
     m_manager.channels.clear();
+    m_manager.channels.save();
     m_manager.session.channel = m_manager.channels.getOrCreate(m_manager.session.currentChannel);
     m_manager.session.people.clear();
+    m_manager.session.people.save();
     m_userMessages.clear();
     m_userMessages.save();
 }
@@ -596,11 +599,6 @@ void Client::setLocalizedText(const Text& key, const Text& value) { m_localizer.
 void Client::loadLocalization(const Text& table)
 {
     m_localizer.loadLocalisation(table, m_manager.preferences, &m_groups);
-}
-
-void Client::setLocalizationStamp(const Text& stamp)
-{
-    m_manager.sessionEndpoint.checkLocalization(m_localizer, stamp);
 }
 
 void Client::setStartChannel(int channel) { m_engine->setStartChannel(channel); }

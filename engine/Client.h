@@ -60,6 +60,8 @@ public:
     CommunicationEngine& engine() { return *m_engine; }
     TextLocalizer& localizer() { return m_localizer; }
     bool talkAllowed() const { return m_talkAllowed; }
+    // The joined channel lets this user talk (its "pe" is 0), whoever holds the floor now.
+    bool talkPermitted() const { return m_channelPermission == 0; }
     bool talkGranted() const { return m_talkGranted; }
     int reconnectCounter() const { return m_reconnectCounter; }
     long serverClockOffset() const { return m_serverClockOffset; }
@@ -135,10 +137,10 @@ public:
     bool reserved66(const Text&) override { return false; }
     bool takeServiceMessage(ServiceMessageData& out) override;
     void refreshPeople() override;
-    void sendMessageToUser(const Text& text, int userId) override;
-    void inviteUser(int userId) override;
-    void sendMessageToGroup(const Text& text, int groupId) override;
-    void inviteGroup(int groupId) override;
+    bool sendMessageToUser(const Text& text, int userId) override;
+    bool inviteUser(int userId) override;
+    bool sendMessageToGroup(const Text& text, int groupId) override;
+    bool inviteGroup(int groupId) override;
     int getMessageCount() override { return m_userMessages.count(); }
     int getUnreadMessageCount() override { return m_userMessages.unreadCount(); }
     bool getMessage(int index, UserMessageData& out) override;
@@ -182,8 +184,15 @@ public:
     // --- IEngineClient
     void setServerClockOffset(long seconds) override { m_serverClockOffset = seconds; }
     void setChannelBounds(int lowest, int highest) override;
-    void setChannelPermission(int permission) override { m_channelPermission = permission; }
-    void setLocalizationStamp(const Text& stamp) override;
+    // The join's "pe": talking is allowed only with 0. Applied quietly: a join is no sign that
+    // the floor has just become free.
+    void setChannelPermission(int permission) override
+    {
+        m_channelPermission = permission;
+        setTalkAllowed(permission == 0, true);
+    }
+    bool localizationWanted(const Text& stamp) override { return m_localizer.wantsUpdate(stamp); }
+    void localizationArrived(const Text& reply) override { m_localizer.acceptUpdate(reply); }
     bool addServiceMessage(const ServiceMessageData& message) override;
     void postIncomingMessage(std::unique_ptr<UserMessageData> message) override;
     std::unique_ptr<UserMessageData> takeOutgoingMessage() override { return m_outgoing.take(); }
@@ -219,7 +228,7 @@ private:
     bool administrate(bool release, Text& out);
     bool saveDetail(const OwnDetailsChange& change);
     bool saveMode(std::optional<int> OwnDetailsChange::*field, int mode);
-    void queueMessage(const Text& text, int userId, int groupId, int type);
+    bool queueMessage(const Text& text, int userId, int groupId, int type);
     float runningSeconds(const SecondsTimer& timer) const;
     // Calls the delegate when there is one.
     template<typename... Parameters, typename... Arguments>

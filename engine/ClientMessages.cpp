@@ -62,7 +62,7 @@ void Client::takeIncomingMessages()
         m_audio.playSound(ClientAudio::Sound::TextMessage);
 }
 
-void Client::queueMessage(const Text& text, int userId, int groupId, int type)
+bool Client::queueMessage(const Text& text, int userId, int groupId, int type)
 {
     auto message = std::make_unique<UserMessageData>();
     message->text = text;
@@ -72,22 +72,30 @@ void Client::queueMessage(const Text& text, int userId, int groupId, int type)
     message->type = type;
     message->read = true;
     message->datetime = int(long(std::time(nullptr)) + m_serverClockOffset);
-    m_userMessages.append(std::make_unique<UserMessageData>(*message));
-    notify(&IClientDelegate::onUserMessagesChanged);
-    if (m_outgoing.post(std::move(message)))
+    auto copy = std::make_unique<UserMessageData>(*message);
+    if (m_outgoing.post(std::move(message))) {
+        // Not handed to the engine: it must not show among the messages sent.
         std::printf("outgoing message dropped: %d waiting\n", int(m_outgoing.count()));
+        return false;
+    }
+    m_userMessages.append(std::move(copy));
+    notify(&IClientDelegate::onUserMessagesChanged);
+    return true;
 }
 
-void Client::sendMessageToUser(const Text& text, int userId) { queueMessage(text, userId, -1, UserMessageData::TextMessage); }
-
-void Client::inviteUser(int userId) { queueMessage("Invite to channel", userId, -1, UserMessageData::Invitation); }
-
-void Client::sendMessageToGroup(const Text& text, int groupId)
+bool Client::sendMessageToUser(const Text& text, int userId)
 {
-    queueMessage(text, 0, groupId, UserMessageData::TextMessage);
+    return queueMessage(text, userId, -1, UserMessageData::TextMessage);
 }
 
-void Client::inviteGroup(int groupId) { queueMessage("Invite to channel", 0, groupId, UserMessageData::Invitation); }
+bool Client::inviteUser(int userId) { return queueMessage("Invite to channel", userId, -1, UserMessageData::Invitation); }
+
+bool Client::sendMessageToGroup(const Text& text, int groupId)
+{
+    return queueMessage(text, 0, groupId, UserMessageData::TextMessage);
+}
+
+bool Client::inviteGroup(int groupId) { return queueMessage("Invite to channel", 0, groupId, UserMessageData::Invitation); }
 
 Text Client::ageText(long messageTime, long serverClockOffset, long now)
 {

@@ -81,6 +81,7 @@ bool Client::loadAdministration(AdministrationDocument& document, Text& out)
     out = "Unimplemented";
     int result = m_manager.sessionEndpoint.getAdmin(document, m_manager.session.people);
     refreshPeople();
+    m_engine->loadHandheldPlate();
     return result == 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include "engine/DetailsReply.h"
 #include "engine/EngineCodes.h"
+#include "platform/Clock.h"
 
 #include <algorithm>
 #include <ctime>
@@ -22,6 +23,12 @@ CommunicationEngine::CommunicationEngine(Manager& manager, IEngineClient& client
 
 CommunicationEngine::~CommunicationEngine()
 {
+    // A logout on its way gets a moment to reach the service.
+    for (int i = 0; i < 200 && !m_detached.empty(); ++i) {
+        std::erase_if(m_detached, [](const std::unique_ptr<HttpAsyncPost>& post) { return post->poll(); });
+        if (!m_detached.empty())
+            Platform::sleepMilliseconds(10);
+    }
     for (TaskQueue& queue : m_queues)
         queue.clear();
     m_manager.channelEvents.setShower(nullptr);
@@ -47,6 +54,7 @@ void CommunicationEngine::step()
     sendOutgoingMessages();
     for (TaskQueue& queue : m_queues)
         queue.advance();
+    std::erase_if(m_detached, [](const std::unique_ptr<HttpAsyncPost>& post) { return post->poll(); });
     m_manager.codec = m_voice.codec();
     m_voice.poll();
 }
@@ -60,7 +68,10 @@ void CommunicationEngine::handleRequest()
         if (request.code == Request::Login) {
             for (TaskQueue& queue : m_queues)
                 queue.clear();
+            m_leaveAfterLogin = false;
             m_queues[LoginQueue].enqueue(std::make_unique<LoginTask>(*this));
+        } else if (request.code == Request::Leave && !m_queues[LoginQueue].isIdle()) {
+            m_leaveAfterLogin = true;
         }
         return;
     }
@@ -92,13 +103,8 @@ void CommunicationEngine::handleRequest()
         break;
     case Request::DoNotDisturb: {
         SessionRecord& session = m_manager.session;
-        OwnDetailsChange change;
         PeopleEntry* own = session.people.find(session.ownUserId);
-        change.doNotDisturb = own && own->dnd;
-        saveUserDetails(change);
-        m_voice.sendDetailsChanged();
-        m_manager.channelEvents.add(session.ownUserId, ChannelEvent::You);
-        m_responses.post(Response::ChannelPeopleChanged);
+        m_queues[ServiceQueue].enqueue(std::make_unique<DoNotDisturbTask>(*this, own && own->dnd));
         break;
     }
     case Request::ChannelPhoto:
@@ -120,12 +126,19 @@ void CommunicationEngine::loginReplied(LoginResult result, LoginRecord& record)
     case LoginSucceeded:
         break;
     case LoginRefused:
+        m_leaveAfterLogin = false;
         m_responses.post(Response::LoginRefused);
         return;
     case LoginTooManyUsers:
+        m_leaveAfterLogin = false;
         m_responses.post(Response::ServerFull);
         return;
     default:
+        if (m_leaveAfterLogin) {
+            m_leaveAfterLogin = false;
+            m_responses.post(Response::LoggedOut);
+            return;
+        }
         m_responses.post(Response::LoginFailed);
         return;
     }
@@ -160,8 +173,15 @@ void CommunicationEngine::loginReplied(LoginResult result, LoginRecord& record)
         session.people.addAll(members);
     }
     m_voice.setSession(uint32_t(session.ownUserId), session.sessionId, session.voiceOptions);
+    if (m_leaveAfterLogin) {
+        // The user disconnected while waiting: end the new session at once instead of joining.
+        m_leaveAfterLogin = false;
+        m_voice.leave();
+        return;
+    }
     m_responses.post(Response::LoggedIn);
-    m_client.setLocalizationStamp(record.localizationStamp);
+    if (m_client.localizationWanted(record.localizationStamp))
+        m_queues[ServiceQueue].enqueue(std::make_unique<LocalizationTask>(*this));
     loginDone(channel, record.messagesWaiting);
 }
 
@@ -236,6 +256,7 @@ void CommunicationEngine::forgetRecords()
     for (int i = 0; i < QueueCount; ++i)
         m_queues[i].advance(); // deletes the cancelled tasks and their references
     m_voice.forgetChannel();
+    m_lookAgainForMissingUsers = false;
     m_manager.session.channel = nullptr;
     m_userPhotos.clear();
 }
@@ -270,8 +291,27 @@ void CommunicationEngine::loadMissingUsers()
     if (session.channel)
         session.people.addAll(session.channel->presentUsers);
     std::vector<int> missing;
-    if (session.people.missingIds(missing, false) && m_queues[UserDetailsQueue].isIdle())
+    if (!session.people.missingIds(missing, false))
+        return;
+    if (m_queues[UserDetailsQueue].isIdle())
         m_queues[UserDetailsQueue].enqueue(std::make_unique<LoadMissingUsersTask>(*this));
+    else
+        m_lookAgainForMissingUsers = true;
+}
+
+void CommunicationEngine::missingUsersLookupFinished()
+{
+    if (!m_lookAgainForMissingUsers)
+        return;
+    m_lookAgainForMissingUsers = false;
+    // Runs once the finished lookup is gone; it asks for whoever is still missing then.
+    m_queues[UserDetailsQueue].enqueue(std::make_unique<LoadMissingUsersTask>(*this));
+}
+
+void CommunicationEngine::loadHandheldPlate()
+{
+    ChannelElement& channel = currentChannel();
+    loadUserImage(channel.images[ChannelElement::PlateIPhone], PictureIndex::PlateIPhone, channel.number);
 }
 
 void CommunicationEngine::usersLoaded()
@@ -319,11 +359,17 @@ void CommunicationEngine::loadChannelPhoto(uint32_t sender)
                                                                      m_pictures.channelPhotoPath(), nullptr, sender));
 }
 
-void CommunicationEngine::imageLoaded(bool ok, int type, int paramId, const Text& target, ChannelElement::Image* record,
-                                      uint32_t sender)
+void CommunicationEngine::imageLoaded(ImageReplyResult result, int type, int paramId, const Text& target,
+                                      ChannelElement::Image* record, uint32_t sender)
 {
-    if (!ok)
+    if (result == ImageReplyResult::Failed)
         return;
+    if (result == ImageReplyResult::NoPicture) {
+        // Nothing was stored: the version stays unrecorded, so the picture is asked for again.
+        if (record)
+            record->path.clear();
+        return;
+    }
     if (!record) {
         m_client.channelPhotoReceived(target);
         m_responses.post(Response::PhotoUpdated, int32_t(sender));
@@ -345,12 +391,24 @@ void CommunicationEngine::imagePosted(bool ok)
 
 void CommunicationEngine::reloadPeople()
 {
-    ChannelElement& channel = currentChannel();
-    if (m_manager.sessionEndpoint.getUsersList(channel, m_manager.session.people) != 0)
+    currentChannel();
+    m_queues[ServiceQueue].enqueue(std::make_unique<UsersListTask>(*this));
+}
+
+void CommunicationEngine::usersListLoaded(bool read)
+{
+    if (!read)
         m_responses.post(Response::JoinFailed);
     m_responses.post(Response::ChannelPeopleChanged);
     updateChannelEvents();
     loadMissingUsers();
+}
+
+void CommunicationEngine::doNotDisturbSaved()
+{
+    m_voice.sendDetailsChanged();
+    m_manager.channelEvents.add(m_manager.session.ownUserId, ChannelEvent::You);
+    m_responses.post(Response::ChannelPeopleChanged);
 }
 
 bool CommunicationEngine::saveUserDetails(const OwnDetailsChange& change)
@@ -359,27 +417,69 @@ bool CommunicationEngine::saveUserDetails(const OwnDetailsChange& change)
     return m_manager.sessionEndpoint.saveUserDetails(session.ownUserId, change, session.people, session.ownDetails);
 }
 
-bool CommunicationEngine::checkWebSession() { return m_manager.sessionEndpoint.keepAlive(); }
+void CommunicationEngine::checkWebSession()
+{
+    m_queues[ServiceQueue].enqueue(std::make_unique<WebSessionCheckTask>(*this));
+}
 
-void CommunicationEngine::logout() { m_manager.sessionEndpoint.logout(); }
+void CommunicationEngine::logout()
+{
+    WebService& endpoint = m_manager.sessionEndpoint;
+    WebRequest request = endpoint.logoutRequest();
+    auto post = std::make_unique<HttpAsyncPost>();
+    post->start(endpoint.host, endpoint.port, endpoint.pathPrefix, request.path.c_str(), request.fields, nullptr);
+    m_detached.push_back(std::move(post));
+}
 
 void CommunicationEngine::sendOutgoingMessages()
 {
     while (std::unique_ptr<UserMessageData> message = m_client.takeOutgoingMessage()) {
         std::vector<int> recipients;
-        if (message->groupId == -1) {
+        if (message->groupId == -1)
             recipients.push_back(message->recipient);
-        } else if (m_groups) {
-            if (int index = m_groups->indexOf(message->groupId); index >= 0)
-                recipients = m_groups->at(index)->members;
+        else
+            recipients = groupRecipients(message->groupId);
+        if (recipients.empty()) {
+            m_client.returnOutgoingMessage(std::move(message));
+            continue;
         }
-        if (!recipients.empty() && m_manager.sessionEndpoint.sendMessage(*message, recipients)) {
-            if (message->groupId == -1 || recipients.size() <= 10)
-                for (int id : recipients)
-                    m_voice.sendNewMessages(uint32_t(id));
-        }
-        m_client.returnOutgoingMessage(std::move(message));
+        m_outbox.emplace_back(std::move(message), std::move(recipients));
     }
+    // One at a time, oldest first: the send queue would run the newest waiting task first.
+    if (!m_outbox.empty() && m_queues[SendQueue].isIdle()) {
+        auto [message, recipients] = std::move(m_outbox.front());
+        m_outbox.pop_front();
+        m_queues[SendQueue].enqueue(std::make_unique<SendMessageTask>(*this, std::move(message), std::move(recipients)));
+    }
+}
+
+void CommunicationEngine::messageSent(std::unique_ptr<UserMessageData> message, const std::vector<int>& recipients,
+                                      bool sent)
+{
+    if (sent && (message->groupId == -1 || recipients.size() <= 10))
+        for (int id : recipients)
+            m_voice.sendNewMessages(uint32_t(id));
+    m_client.returnOutgoingMessage(std::move(message));
+}
+
+std::vector<int> CommunicationEngine::groupRecipients(int groupId) const
+{
+    const SessionRecord& session = m_manager.session;
+    std::vector<int> ids;
+    if (groupId == 0) {
+        for (const auto& person : session.people)
+            ids.push_back(person->id);
+    } else if (groupId == 1) {
+        if (session.channel)
+            ids = session.channel->presentUsers;
+    } else if (m_groups) {
+        if (int index = m_groups->indexOf(groupId); index >= 0)
+            ids = m_groups->at(index)->members;
+    }
+    std::erase(ids, session.ownUserId);
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    return ids;
 }
 
 } // namespace Zumeli

@@ -3,13 +3,16 @@
 #include "data/Groups.h"
 #include "engine/EngineTasks.h"
 #include "engine/IEngineClient.h"
+#include "engine/ImageReply.h"
 #include "engine/IVoiceSessionHost.h"
 #include "engine/Manager.h"
 #include "engine/PictureCache.h"
 #include "engine/Task.h"
 #include "engine/VoiceSession.h"
 
+#include <deque>
 #include <map>
+#include <vector>
 
 namespace Zumeli {
 
@@ -20,8 +23,20 @@ namespace Zumeli {
 // send, own details) are named where they are made.
 class CommunicationEngine final : public IVoiceSessionHost {
 public:
-    // The six task queues, in the order they advance.
-    enum Queue { LoginQueue, JoinQueue, ImageLoadQueue, UserDetailsQueue, ImagePostQueue, MessageQueue, QueueCount };
+    // The task queues, in the order they advance. Outgoing text messages go one at a time, in
+    // the order written; the service queue carries the calls the voice session and the login
+    // trigger (web session check, people list, do-not-disturb, localisation table).
+    enum Queue {
+        LoginQueue,
+        JoinQueue,
+        ImageLoadQueue,
+        UserDetailsQueue,
+        ImagePostQueue,
+        MessageQueue,
+        SendQueue,
+        ServiceQueue,
+        QueueCount
+    };
 
     CommunicationEngine(Manager& manager, IEngineClient& client);
     ~CommunicationEngine() override;
@@ -41,7 +56,12 @@ public:
     // Joins a channel (the join task replaces any waiting join).
     void join(int channel);
     void fetchMessages() override;
+    // Asks for the details of people known only by id. While a lookup runs, one more follows it,
+    // so people who arrive meanwhile get their names too.
     void loadMissingUsers() override;
+    void missingUsersLookupFinished();
+    // The channel's plate for handheld clients, fetched only for the administration window.
+    void loadHandheldPlate();
     // Shows a picture from the cache, or fetches it once (a load of the same record already
     // waiting or running is not repeated).
     void loadUserImage(ChannelElement::Image& record, int type, int paramId);
@@ -55,7 +75,11 @@ public:
     void joinReplied(JoinResult result, ChannelElement& channel, int sentTimestamp);
     void messagesArrived(someVector<UserMessageData>& userMessages, ServiceMessagesList& serviceMessages);
     void usersLoaded();
-    void imageLoaded(bool ok, int type, int paramId, const Text& target, ChannelElement::Image* record, uint32_t sender);
+    void usersListLoaded(bool read);
+    void doNotDisturbSaved();
+    void messageSent(std::unique_ptr<UserMessageData> message, const std::vector<int>& recipients, bool sent);
+    void imageLoaded(ImageReplyResult result, int type, int paramId, const Text& target, ChannelElement::Image* record,
+                     uint32_t sender);
     void imagePosted(bool ok);
 
     Manager& manager() { return m_manager; }
@@ -67,7 +91,7 @@ public:
     ChannelElement::Image& userPhoto(int userId) { return m_userPhotos[userId]; }
 
     // IVoiceSessionHost
-    bool checkWebSession() override;
+    void checkWebSession() override;
     void logout() override;
     bool userUpdatesDisabled() const override { return m_client.userUpdatesDisabled(); }
     void joinCurrentChannel() override { join(m_manager.session.currentChannel); }
@@ -79,6 +103,9 @@ private:
     void loginDone(int channel, bool messagesWaiting);
     void joinedOrFull(ChannelElement& channel);
     void sendOutgoingMessages();
+    // The user ids a message to a group goes to: everybody known (0), the channel's people (1)
+    // or a group's members; never the sender.
+    std::vector<int> groupRecipients(int groupId) const;
     void updateChannelEvents();
     ChannelElement& currentChannel();
 
@@ -88,8 +115,15 @@ private:
     VoiceSession m_voice;
     PictureCache m_pictures;
     int m_startChannel = 0;
+    bool m_lookAgainForMissingUsers = false;
+    // The user disconnected while the login was still running: log out as soon as it answers.
+    bool m_leaveAfterLogin = false;
     const Groups* m_groups = nullptr;
     TaskQueue m_queues[QueueCount];
+    // Messages taken from the Client, with their recipients, waiting for the send queue.
+    std::deque<std::pair<std::unique_ptr<UserMessageData>, std::vector<int>>> m_outbox;
+    // Calls nobody waits for (logout): polled until done, given a short grace at the end.
+    std::vector<std::unique_ptr<HttpAsyncPost>> m_detached;
     std::map<int, ChannelElement::Image> m_userPhotos;
 };
 

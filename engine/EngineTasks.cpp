@@ -1,5 +1,6 @@
 #include "engine/EngineTasks.h"
 
+#include "data/UserMessagesList.h"
 #include "data/XmlChunk.h"
 #include "engine/CommunicationEngine.h"
 #include "engine/DetailsReply.h"
@@ -7,6 +8,7 @@
 #include "engine/JoinReply.h"
 #include "engine/LoginReply.h"
 #include "engine/MessagesReply.h"
+#include "engine/ServiceReply.h"
 #include "engine/WebService.h"
 
 namespace Zumeli {
@@ -93,6 +95,8 @@ void LoadMissingUsersTask::replyText(const Text& reply)
     finish();
 }
 
+void LoadMissingUsersTask::onFinished() { m_engine.missingUsersLookupFinished(); }
+
 void LoadImageTask::start()
 {
     Manager& manager = m_engine.manager();
@@ -101,8 +105,8 @@ void LoadImageTask::start()
 
 void LoadImageTask::replyData(const std::vector<uint8_t>& reply)
 {
-    bool ok = readImageReply(reply.data(), reply.size(), m_target);
-    m_engine.imageLoaded(ok, m_type, m_paramId, m_target, m_record, m_sender);
+    ImageReplyResult result = readImageReply(reply.data(), reply.size(), m_target);
+    m_engine.imageLoaded(result, m_type, m_paramId, m_target, m_record, m_sender);
     finish();
 }
 
@@ -120,6 +124,98 @@ void PostImageTask::start()
 void PostImageTask::replyText(const Text& reply)
 {
     m_engine.imagePosted(reply.str().find("postimageresult") != std::string::npos);
+    finish();
+}
+
+} // namespace Zumeli
+
+namespace Zumeli {
+
+SendMessageTask::SendMessageTask(CommunicationEngine& engine, std::unique_ptr<UserMessageData> message,
+                                 std::vector<int> recipients)
+    : HttpPostTask(engine)
+    , m_message(std::move(message))
+    , m_recipients(std::move(recipients))
+{
+}
+
+void SendMessageTask::start()
+{
+    WebService& endpoint = m_engine.manager().sessionEndpoint;
+    post(endpoint, endpoint.sendMessageRequest(UserMessagesList::messageDocument(*m_message, m_recipients)));
+}
+
+void SendMessageTask::replyText(const Text&)
+{
+    m_sent = true;
+    finish();
+}
+
+void SendMessageTask::onFinished() { m_engine.messageSent(std::move(m_message), m_recipients, m_sent); }
+
+void WebSessionCheckTask::start()
+{
+    WebService& endpoint = m_engine.manager().sessionEndpoint;
+    post(endpoint, endpoint.keepAliveRequest());
+}
+
+void WebSessionCheckTask::replyText(const Text& reply)
+{
+    m_alive = ServiceReply::statusIs(XmlChunk(reply), "OK");
+    finish();
+}
+
+void WebSessionCheckTask::onFinished() { m_engine.voice().webSessionChecked(m_alive); }
+
+void UsersListTask::start()
+{
+    WebService& endpoint = m_engine.manager().sessionEndpoint;
+    post(endpoint, endpoint.usersListRequest());
+}
+
+void UsersListTask::replyText(const Text& reply)
+{
+    XmlChunk xml(reply);
+    if (ServiceReply::hasElement(xml, "ul")) {
+        Manager& manager = m_engine.manager();
+        ChannelElement* channel = manager.channels.getOrCreate(manager.session.currentChannel);
+        readUserList(xml.child("ul"), *channel, manager.session.people);
+        m_read = true;
+    }
+    finish();
+}
+
+void UsersListTask::onFinished() { m_engine.usersListLoaded(m_read); }
+
+void DoNotDisturbTask::start()
+{
+    Manager& manager = m_engine.manager();
+    OwnDetailsChange change;
+    change.doNotDisturb = m_doNotDisturb;
+    post(manager.sessionEndpoint, manager.sessionEndpoint.saveUserDetailsRequest(manager.session.ownUserId, change));
+}
+
+void DoNotDisturbTask::replyText(const Text& reply)
+{
+    Manager& manager = m_engine.manager();
+    SessionRecord& session = manager.session;
+    XmlChunk xml(reply);
+    if (ServiceReply::statusIs(xml, "OK") && ServiceReply::hasElement(xml, "sud"))
+        readOwnDetails(xml.child("sud"), session.ownUserId, session.people, session.ownDetails);
+    finish();
+}
+
+void DoNotDisturbTask::onFinished() { m_engine.doNotDisturbSaved(); }
+
+void LocalizationTask::start()
+{
+    WebService& endpoint = m_engine.manager().sessionEndpoint;
+    post(endpoint, endpoint.xmlGetRequest("localizationDatabase"));
+}
+
+void LocalizationTask::replyText(const Text& reply)
+{
+    m_engine.client().localizationArrived(reply);
     finish();
 }
 

@@ -3,11 +3,13 @@
 #include "data/ChannelElement.h"
 #include "engine/HttpAsyncPost.h"
 #include "engine/HttpPostReplyDelegate.h"
+#include "data/UserMessageData.h"
 #include "engine/LoginRecord.h"
 #include "engine/Task.h"
 #include "engine/WebRequest.h"
 
 #include <memory>
+#include <vector>
 
 namespace Zumeli {
 
@@ -83,6 +85,7 @@ public:
     using HttpPostTask::HttpPostTask;
     void start() override;
     void replyText(const Text& reply) override;
+    void onFinished() override;
 };
 
 // Fetches one picture into its cache file. It updates either a picture record (a channel's
@@ -128,6 +131,72 @@ private:
     int m_type;
     int m_paramId;
     Text m_file;
+};
+
+} // namespace Zumeli
+
+namespace Zumeli {
+
+// One text message to its recipients; the record goes back to the Client when done.
+class SendMessageTask final : public HttpPostTask {
+public:
+    SendMessageTask(CommunicationEngine& engine, std::unique_ptr<UserMessageData> message, std::vector<int> recipients);
+    void start() override;
+    void replyText(const Text& reply) override;
+    void onFinished() override;
+
+private:
+    std::unique_ptr<UserMessageData> m_message;
+    std::vector<int> m_recipients;
+    bool m_sent = false;
+};
+
+// Asks whether the web session still lives (after the voice server stopped answering).
+class WebSessionCheckTask final : public HttpPostTask {
+public:
+    using HttpPostTask::HttpPostTask;
+    void start() override;
+    void replyText(const Text& reply) override;
+    void onFinished() override;
+
+private:
+    bool m_alive = false;
+};
+
+// The current channel's people, when the voice server says their details changed.
+class UsersListTask final : public HttpPostTask {
+public:
+    using HttpPostTask::HttpPostTask;
+    void start() override;
+    void replyText(const Text& reply) override;
+    void onFinished() override;
+
+private:
+    bool m_read = false;
+};
+
+// Saves the user's do-not-disturb state, then announces it.
+class DoNotDisturbTask final : public HttpPostTask {
+public:
+    DoNotDisturbTask(CommunicationEngine& engine, bool doNotDisturb)
+        : HttpPostTask(engine)
+        , m_doNotDisturb(doNotDisturb)
+    {
+    }
+    void start() override;
+    void replyText(const Text& reply) override;
+    void onFinished() override;
+
+private:
+    bool m_doNotDisturb;
+};
+
+// Downloads a newer localisation table than the one the program has.
+class LocalizationTask final : public HttpPostTask {
+public:
+    using HttpPostTask::HttpPostTask;
+    void start() override;
+    void replyText(const Text& reply) override;
 };
 
 } // namespace Zumeli

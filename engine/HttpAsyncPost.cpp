@@ -3,6 +3,8 @@
 #include "engine/HttpPostReplyDelegate.h"
 #include "platform/Clock.h"
 
+#include <cstdint>
+
 namespace Zumeli {
 
 HttpAsyncPost::~HttpAsyncPost() { close(); }
@@ -18,6 +20,8 @@ bool HttpAsyncPost::start(const Text& host, int port, const Text& pathPrefix, co
     m_socket = std::make_unique<Socket>();
     m_reply = std::make_unique<std::vector<uint8_t>>();
     m_socket->init(this, 0);
+    // The whole request may wait to be sent; the request's deadline bounds how long.
+    m_socket->setSendQueueLimit(SIZE_MAX);
 
     Text fullPath(pathPrefix);
     fullPath.append(path);
@@ -27,7 +31,12 @@ bool HttpAsyncPost::start(const Text& host, int port, const Text& pathPrefix, co
         return false;
     }
     m_request = buildRequest(pathPrefix, path, fields.body());
-    return m_socket->connect(host.c_str(), port, 0, HttpLimits::ConnectTimeoutMs);
+    // The request goes out once a later poll finds the connection made.
+    if (!m_socket->connect(host.c_str(), port, 0, HttpLimits::ConnectTimeoutMs)) {
+        connectionFailed(); // reported at the next poll
+        return false;
+    }
+    return true;
 }
 
 void HttpAsyncPost::pollSocket()

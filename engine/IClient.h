@@ -109,10 +109,12 @@ public:
     // --- Messages (67-78)
     virtual bool takeServiceMessage(ServiceMessageData& out) = 0;
     virtual void refreshPeople() = 0;
-    virtual void sendMessageToUser(const Text& text, int userId) = 0;
-    virtual void inviteUser(int userId) = 0;
-    virtual void sendMessageToGroup(const Text& text, int groupId) = 0;
-    virtual void inviteGroup(int groupId) = 0;
+    // 69-72 are true when the message went to the engine; false (and nothing added to the
+    // messages) when the outgoing queue is full.
+    virtual bool sendMessageToUser(const Text& text, int userId) = 0;
+    virtual bool inviteUser(int userId) = 0;
+    virtual bool sendMessageToGroup(const Text& text, int groupId) = 0;
+    virtual bool inviteGroup(int groupId) = 0;
     virtual int getMessageCount() = 0;
     virtual int getUnreadMessageCount() = 0;
     virtual bool getMessage(int index, UserMessageData& out) = 0;

@@ -23,8 +23,10 @@ public:
     virtual void setChannelBounds(int lowest, int highest) = 0;
     // The user's permission on the joined channel ("pe"; 0 allows talking).
     virtual void setChannelPermission(int permission) = 0;
-    // The localisation stamp the login announced, for the once-per-run table check.
-    virtual void setLocalizationStamp(const Text& stamp) = 0;
+    // The localisation stamp the login announced, for the once-per-run table check: true when
+    // a newer table should be downloaded; it then arrives through localizationArrived.
+    virtual bool localizationWanted(const Text& stamp) = 0;
+    virtual void localizationArrived(const Text& reply) = 0;
 
     // A service message arrived; false when the ring is full (the message is dropped).
     virtual bool addServiceMessage(const ServiceMessageData& message) = 0;

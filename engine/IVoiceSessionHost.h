@@ -4,16 +4,17 @@
 
 namespace Zumeli {
 
-// What the voice session asks of the engine around it: the web calls it needs (blocking
-// keep-alive check and logout), the background work it triggers, and the values it hands to the
-// Client. The communication engine implements it; tests implement it with counters.
+// What the voice session asks of the engine around it: the web calls it needs (keep-alive check
+// and logout, both in the background), the background work it triggers, and the values it hands
+// to the Client. The communication engine implements it; tests implement it with counters.
 class IVoiceSessionHost {
 public:
     virtual ~IVoiceSessionHost() = default;
 
-    // The web service's keep-alive call: true when the session is still alive.
-    virtual bool checkWebSession() = 0;
-    // The web service's logout call.
+    // Starts the web service's keep-alive call; its answer comes back through
+    // VoiceSession::webSessionChecked.
+    virtual void checkWebSession() = 0;
+    // Starts the web service's logout call (nobody waits for its answer).
     virtual void logout() = 0;
     // The channel's people changed: fetch the user list, refresh people and channel events.
     virtual void reloadPeople() = 0;

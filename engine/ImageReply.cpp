@@ -47,6 +47,41 @@ bool isErrorPage(std::string_view reply)
     return findTag(window, "loadimage") != std::string_view::npos;
 }
 
+// Where the picture starts: after the marker, or after the headers when one of them (in any
+// letter case, in any place) says the body is a JPEG picture; npos when there is no picture.
+size_t pictureStart(std::string_view reply)
+{
+    size_t marker = reply.find(JpegMarker);
+    if (marker != std::string_view::npos)
+        return marker + JpegMarker.size();
+    if (reply.substr(0, 5) != "HTTP/")
+        return std::string_view::npos;
+    size_t headersEnd = reply.find("\r\n\r\n");
+    if (headersEnd == std::string_view::npos)
+        return std::string_view::npos;
+    std::string_view headers = reply.substr(0, headersEnd + 2);
+    for (size_t line = headers.find("\r\n"); line != std::string_view::npos; line = headers.find("\r\n", line + 2)) {
+        std::string_view rest = headers.substr(line + 2);
+        constexpr std::string_view name = "content-type:";
+        if (rest.size() < name.size())
+            break;
+        bool same = true;
+        for (size_t i = 0; i < name.size() && same; ++i)
+            same = std::tolower(uint8_t(rest[i])) == name[i];
+        if (!same)
+            continue;
+        rest.remove_prefix(name.size());
+        while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t'))
+            rest.remove_prefix(1);
+        constexpr std::string_view jpeg = "image/jpeg";
+        bool isJpeg = rest.size() >= jpeg.size();
+        for (size_t i = 0; i < jpeg.size() && isJpeg; ++i)
+            isJpeg = std::tolower(uint8_t(rest[i])) == jpeg[i];
+        return isJpeg ? headersEnd + 4 : std::string_view::npos;
+    }
+    return std::string_view::npos;
+}
+
 void removeTarget(const Text& targetPath)
 {
     struct stat info {};
@@ -56,25 +91,27 @@ void removeTarget(const Text& targetPath)
 
 } // namespace
 
-bool readImageReply(const uint8_t* reply, size_t size, const Text& targetPath)
+ImageReplyResult readImageReply(const uint8_t* reply, size_t size, const Text& targetPath)
 {
     if (!reply || size < 4) {
         removeTarget(targetPath);
-        return true;
+        return ImageReplyResult::NoPicture;
     }
     std::string_view text(reinterpret_cast<const char*>(reply), size);
     if (isErrorPage(text))
-        return false;
-    size_t marker = text.find(JpegMarker);
-    if (marker == std::string_view::npos) {
+        return ImageReplyResult::Failed;
+    size_t start = pictureStart(text);
+    if (start == std::string_view::npos) {
         removeTarget(targetPath);
-        return true;
+        return ImageReplyResult::NoPicture;
     }
-    std::string_view picture = text.substr(marker + JpegMarker.size());
-    return Text(picture.data(), int(picture.size())).saveToFile(targetPath);
+    std::string_view picture = text.substr(start);
+    if (!Text(picture.data(), int(picture.size())).saveToFile(targetPath))
+        return ImageReplyResult::Failed;
+    return ImageReplyResult::Written;
 }
 
-bool readImageReply(const Text& reply, const Text& targetPath)
+ImageReplyResult readImageReply(const Text& reply, const Text& targetPath)
 {
     return readImageReply(reinterpret_cast<const uint8_t*>(reply.data()), size_t(reply.length()), targetPath);
 }

@@ -44,7 +44,7 @@ void Manager::openCache(const Text& cacheFolder)
     session.people.load(cacheFolder);
 }
 
-void Manager::setClock(const float* audioClock)
+void Manager::setClock(const AudioClock* audioClock)
 {
     clock = audioClock;
     channelEvents.setClock(audioClock);

@@ -41,7 +41,7 @@ public:
     WebService loginEndpoint;
     WebService sessionEndpoint;
     // The clock every engine timer runs on: seconds of audio processed (set by the Client).
-    const float* clock = nullptr;
+    const AudioClock* clock = nullptr;
     ChannelEventQueue channelEvents { responses, nullptr };
     PictureIndex documents;
     ChannelsList channels;
@@ -52,7 +52,7 @@ public:
     // Opens the cache (picture index, channel list, people) in the folder (ending with '/').
     void openCache(const Text& cacheFolder);
     // Attaches the timers to a clock.
-    void setClock(const float* clock);
+    void setClock(const AudioClock* clock);
 };
 
 } // namespace Zumeli

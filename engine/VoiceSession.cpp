@@ -10,7 +10,7 @@ namespace Zumeli {
 using Code = PushServerConnection::Code;
 
 VoiceSession::VoiceSession(ResponseMessages& responses, EngineAudio& audio, People& people, ChannelEventQueue& events,
-                           IVoiceSessionHost& host, const float* clock)
+                           IVoiceSessionHost& host, const AudioClock* clock)
     : m_responses(responses)
     , m_audio(audio)
     , m_people(people)
@@ -103,6 +103,20 @@ void VoiceSession::leave()
     m_reconnect.stop();
 }
 
+void VoiceSession::webSessionChecked(bool alive)
+{
+    if (!m_loggedIn)
+        return;
+    if (alive) {
+        m_reconnect.start(0);
+        return;
+    }
+    m_loggedIn = false;
+    m_probeInterval.stop();
+    m_probeReply.stop();
+    leave();
+}
+
 void VoiceSession::resetFloor()
 {
     if (m_talking) {
@@ -125,6 +139,12 @@ void VoiceSession::talk(bool want)
     if (want != m_talking) {
         m_talking = want;
         m_responses.post(want ? Response::TalkStarted : Response::TalkStopped);
+        if (want) {
+            // Frames count from 0 in each talk; the tail drained after the release goes on counting.
+            m_frameSequence = 0;
+            // The end of an earlier talk that never drained (the connection was down) is void.
+            m_audio.talk.setCaptureEnd(AudioTalkLink::NoCaptureEnd);
+        }
     }
     if (want) {
         m_frameBudget = FrameBudget;
@@ -134,7 +154,6 @@ void VoiceSession::talk(bool want)
         m_talkAckWatch.start(0);
         m_endTalkRepeat.stop();
     }
-    m_frameSequence = 0;
     if (!want)
         m_audio.talk.setTalkActive(false);
 }
@@ -176,6 +195,7 @@ void VoiceSession::step()
         m_channelFree = true;
         m_responses.post(Response::RemoteTalkTimedOut);
         m_connection.setIdle();
+        m_events.add(int32_t(m_remoteTalker), ChannelEvent::Stopped);
     }
     keepAlive();
     m_events.step();
@@ -185,6 +205,8 @@ void VoiceSession::step()
 
 void VoiceSession::sendAudio()
 {
+    // The audio callback only counts the zeros it padded a talk's last frame with.
+    m_audio.talk.traceFill();
     if (!m_voiceConnected || !m_codec)
         return;
     AudioBuffer& capture = m_audio.capture;
@@ -207,7 +229,7 @@ void VoiceSession::sendAudio()
         while (capture.readCount() < end && m_codec->encode(capture, AudioPacketBytes(scratch.bytes(), VoicePacket::Size))) { }
     }
     int64_t end = m_audio.talk.captureEnd();
-    if (end != AudioTalkLink::NoCaptureEnd && capture.readCount() >= end) {
+    if (end != AudioTalkLink::NoCaptureEnd && !m_talking && capture.readCount() >= end) {
         m_audio.talk.setCaptureEnd(AudioTalkLink::NoCaptureEnd);
         m_endTalkRepeatsLeft = EndTalkRepeats;
         m_endTalkRepeat.start(EndTalkInterval);
@@ -237,6 +259,7 @@ void VoiceSession::handle(const ClientMessage& message)
         break;
     case Code::RemoteTalkStarted:
         m_channelFree = false;
+        m_remoteTalker = user;
         m_remoteTalk.start(PushServerConnection::RemoteTalkSeconds);
         if (m_talking) {
             m_talking = false;
@@ -360,15 +383,11 @@ void VoiceSession::keepAlive()
     }
     if (m_probeReply.expired()) {
         if (++m_probeFailures >= ProbeFailuresBeforeWebCheck) {
+            // Probing stops while the web service is asked; its answer decides what follows.
             m_voiceConnected = false;
-            if (m_host.checkWebSession()) {
-                m_reconnect.start(0);
-            } else {
-                m_loggedIn = false;
-                m_probeInterval.stop();
-                m_probeReply.stop();
-                leave();
-            }
+            m_probeInterval.stop();
+            m_probeReply.stop();
+            m_host.checkWebSession();
             return;
         }
         m_responses.post(Response::TransmissionTrouble);

@@ -33,7 +33,7 @@ public:
     static constexpr int32_t ProbeFailuresBeforeWebCheck = 3;
 
     VoiceSession(ResponseMessages& responses, EngineAudio& audio, People& people, ChannelEventQueue& events,
-                 IVoiceSessionHost& host, const float* clock);
+                 IVoiceSessionHost& host, const AudioClock* clock);
     ~VoiceSession() override;
 
     // The logged-in session: own user number, session identifier (sent in Hello) and the
@@ -74,6 +74,8 @@ public:
     // The voice part of the engine step, before the engine's tasks: send audio, react to the
     // server, the remote-talk time-out, keep-alive and reconnection, channel events, traffic.
     void step();
+    // The answer to the web session check the session asked its host for.
+    void webSessionChecked(bool alive);
     // The last action of the engine step.
     void poll() { m_connection.poll(); }
 
@@ -133,6 +135,7 @@ private:
     bool m_loggedIn = false;
     bool m_voiceConnected = false;
     int32_t m_frameSequence = 0;
+    uint32_t m_remoteTalker = 0;
     int32_t m_probeFailures = 0;
     int32_t m_frameBudget = 0;
     bool m_talkAcknowledged = false;

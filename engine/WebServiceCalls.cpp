@@ -122,7 +122,7 @@ bool WebService::loadImage(int imageType, int paramId, const Text& targetPath)
     Text reply;
     if (!post(loadImageRequest(imageType, paramId), reply))
         return false;
-    return readImageReply(reply, targetPath);
+    return readImageReply(reply, targetPath) != ImageReplyResult::Failed;
 }
 
 bool WebService::saveUserDetails(int ownUserId, const OwnDetailsChange& change, People& people, OwnDetails& own)

@@ -19,7 +19,7 @@ const char* ChannelEvent::textId(int32_t kind)
     return (kind >= 0 && kind < KindCount) ? ids[kind] : ids[None];
 }
 
-ChannelEventQueue::ChannelEventQueue(ResponseMessages& responses, const float* clock)
+ChannelEventQueue::ChannelEventQueue(ResponseMessages& responses, const AudioClock* clock)
     : m_responses(responses)
     , m_displayTimer(clock)
 {

@@ -21,10 +21,10 @@ public:
 
     using Shower = std::function<void(const ChannelEvent&)>;
 
-    ChannelEventQueue(ResponseMessages& responses, const float* clock);
+    ChannelEventQueue(ResponseMessages& responses, const AudioClock* clock);
 
     void setShower(Shower shower) { m_shower = std::move(shower); }
-    void setClock(const float* clock) { m_displayTimer.setTimeSource(clock); }
+    void setClock(const AudioClock* clock) { m_displayTimer.setTimeSource(clock); }
     void setLocalUser(int32_t user) { m_localUser = user; }
 
     // Queues (user, kind) after applying the kind's rule; an equal event already queued is

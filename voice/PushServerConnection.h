@@ -61,6 +61,8 @@ public:
     void setIdle() { m_channelIdle = true; }
 
     bool isConnected() const { return m_connected; }
+    // A connect is under way: its outcome comes with a later poll.
+    bool isConnecting() const { return m_socket.isConnecting(); }
     bool isChannelIdle() const { return m_channelIdle; }
     PushServerConnectionMessages& messages() { return *m_messages; }
 

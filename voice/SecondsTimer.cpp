@@ -2,23 +2,17 @@
 
 #include "platform/Clock.h"
 
-#include <atomic>
-
 namespace Zumeli {
 
-float SecondsTimer::systemSeconds()
+double SecondsTimer::systemSeconds()
 {
     static const uint64_t origin = Platform::tickMilliseconds();
-    return float(Platform::tickMilliseconds() - origin) * 0.001f;
+    return double(Platform::tickMilliseconds() - origin) * 0.001;
 }
 
-// The time source may be the audio clock, which the audio callback advances on its own thread;
-// it is read atomically so the engine never sees a torn value.
-float SecondsTimer::now() const
+double SecondsTimer::now() const
 {
-    if (!m_timeSource)
-        return systemSeconds();
-    return std::atomic_ref<float>(const_cast<float&>(*m_timeSource)).load(std::memory_order_acquire);
+    return m_timeSource ? m_timeSource->seconds() : systemSeconds();
 }
 
 void SecondsTimer::start(float seconds)
@@ -39,8 +33,8 @@ bool SecondsTimer::expired()
     return false;
 }
 
-float SecondsTimer::overdue() const { return m_running ? now() - m_deadline : 0.0f; }
+float SecondsTimer::overdue() const { return m_running ? float(now() - m_deadline) : 0.0f; }
 
-float SecondsTimer::sinceStart() const { return m_running ? now() - m_startTime : 0.0f; }
+float SecondsTimer::sinceStart() const { return m_running ? float(now() - m_startTime) : 0.0f; }
 
 } // namespace Zumeli

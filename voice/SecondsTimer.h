@@ -1,19 +1,22 @@
 #pragma once
 
+#include "voice/AudioClock.h"
+
 namespace Zumeli {
 
-// A one-shot timer that also serves as a stopwatch, on a float seconds clock. The clock is the
-// float that setTimeSource names (the engine points every timer at the audio clock, so time-outs
-// advance only while sound runs), or the monotonic system clock when none is set.
+// A one-shot timer that also serves as a stopwatch. Its clock is the AudioClock that
+// setTimeSource names (the engine points every timer at the audio clock, so time-outs advance
+// only while sound runs), or the monotonic system clock when none is set. Points in time are
+// doubles, exact to the microsecond for centuries; durations are floats, since they are short.
 class SecondsTimer {
 public:
     SecondsTimer() = default;
-    explicit SecondsTimer(const float* timeSource)
+    explicit SecondsTimer(const AudioClock* timeSource)
         : m_timeSource(timeSource)
     {
     }
 
-    void setTimeSource(const float* timeSource) { m_timeSource = timeSource; }
+    void setTimeSource(const AudioClock* timeSource) { m_timeSource = timeSource; }
 
     // Runs until now + seconds.
     void start(float seconds);
@@ -28,16 +31,15 @@ public:
     float overdue() const;
     float sinceStart() const;
 
-    float now() const;
+    double now() const;
 
-    // The system clock in seconds since the process first asked for it (so a float keeps
-    // millisecond precision for days).
-    static float systemSeconds();
+    // The monotonic system clock in seconds since the process first asked for it.
+    static double systemSeconds();
 
 private:
-    const float* m_timeSource = nullptr;
-    float m_deadline = 0;
-    float m_startTime = 0;
+    const AudioClock* m_timeSource = nullptr;
+    double m_deadline = 0;
+    double m_startTime = 0;
     bool m_running = false;
 };
 

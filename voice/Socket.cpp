@@ -1,5 +1,8 @@
 #include "voice/Socket.h"
 
+#include "platform/Clock.h"
+#include "voice/NameResolver.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -16,59 +19,7 @@ namespace Zumeli {
 
 namespace {
 
-// The first IPv4 address of the name, or 0.0.0.0 when it cannot be resolved (the connect
-// then fails and reports so).
-in_addr resolve(const char* host)
-{
-    in_addr address {};
-    if (!host || !*host)
-        return address;
-    if (inet_pton(AF_INET, host, &address) == 1)
-        return address;
-    addrinfo hints {};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(host, nullptr, &hints, &found) == 0 && found) {
-        address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
-        freeaddrinfo(found);
-    }
-    return address;
-}
-
 void setIntOption(int handle, int level, int name, int value) { setsockopt(handle, level, name, &value, sizeof value); }
-
-void setTimeOption(int handle, int name, int milliseconds)
-{
-    timeval time { milliseconds / 1000, (milliseconds % 1000) * 1000 };
-    setsockopt(handle, SOL_SOCKET, name, &time, sizeof time);
-}
-
-// A non-blocking connect waited for with poll(), so that an unreachable host fails after the
-// time-out instead of the system's minutes.
-bool connectWithin(int handle, const sockaddr_in& address, int timeoutMs)
-{
-    int flags = fcntl(handle, F_GETFL, 0);
-    if (flags < 0 || fcntl(handle, F_SETFL, flags | O_NONBLOCK) < 0)
-        return false;
-    int result = ::connect(handle, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-    if (result != 0 && errno != EINPROGRESS)
-        return false;
-    if (result != 0) {
-        pollfd waitFor { handle, POLLOUT, 0 };
-        int ready;
-        do
-            ready = ::poll(&waitFor, 1, timeoutMs);
-        while (ready < 0 && errno == EINTR);
-        if (ready <= 0)
-            return false;
-        int error = 0;
-        socklen_t size = sizeof error;
-        if (getsockopt(handle, SOL_SOCKET, SO_ERROR, &error, &size) != 0 || error != 0)
-            return false;
-    }
-    return fcntl(handle, F_SETFL, flags) == 0;
-}
 
 } // namespace
 
@@ -86,35 +37,92 @@ bool Socket::connect(const char* host, int port, int options, int timeoutMs)
 {
     closeSocket();
     m_recordFill = 0;
-    m_handle = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (m_handle < 0) {
-        if (m_delegate)
-            m_delegate->connectionFailed();
+    m_host = host ? host : "";
+    m_port = port;
+    m_options = options;
+    m_connectDeadline = Platform::tickMilliseconds() + uint64_t(timeoutMs > 0 ? timeoutMs : 0);
+    if (m_host.empty() || port <= 0 || port > 65535) {
+        m_state = State::FailedToConnect; // reported by the next poll, like every outcome
         return false;
     }
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(uint16_t(port));
-    address.sin_addr = resolve(host);
+    m_state = State::Resolving;
+    resolveAndStart();
+    return m_state != State::FailedToConnect;
+}
 
-    setTimeOption(m_handle, SO_RCVTIMEO, 5);
-    setTimeOption(m_handle, SO_SNDTIMEO, SendTimeoutMs);
+void Socket::resolveAndStart()
+{
+    NameResolver::Answer answer = NameResolver::instance().resolve(m_host);
+    if (answer.state == NameResolver::State::Pending)
+        return;
+    if (answer.state == NameResolver::State::Failed || answer.address.s_addr == 0 || !startConnect(answer.address))
+        failConnect();
+}
+
+bool Socket::startConnect(const in_addr& address)
+{
+    m_handle = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (m_handle < 0)
+        return false;
     setIntOption(m_handle, SOL_SOCKET, SO_REUSEADDR, 1);
-    if (options & KeepAlive)
+    if (m_options & KeepAlive)
         setIntOption(m_handle, SOL_SOCKET, SO_KEEPALIVE, 1);
-    if (options & NoDelay)
+    if (m_options & NoDelay)
         setIntOption(m_handle, IPPROTO_TCP, TCP_NODELAY, 1);
-    // Linux fixes the send low-water mark at one byte, which is what the option asks for.
-
-    if (address.sin_addr.s_addr == 0 || port <= 0 || port > 65535 || !connectWithin(m_handle, address, timeoutMs)) {
-        closeSocket();
-        if (m_delegate)
-            m_delegate->connectionFailed();
+    // Linux fixes the send low-water mark at one byte, which is what that option asks for.
+    sockaddr_in target {};
+    target.sin_family = AF_INET;
+    target.sin_port = htons(uint16_t(m_port));
+    target.sin_addr = address;
+    int result;
+    do
+        result = ::connect(m_handle, reinterpret_cast<const sockaddr*>(&target), sizeof target);
+    while (result != 0 && errno == EINTR);
+    if (result != 0 && errno != EINPROGRESS)
         return false;
-    }
-    if (m_delegate)
-        m_delegate->connected();
+    m_state = State::Connecting;
     return true;
+}
+
+bool Socket::advanceConnect()
+{
+    if (m_state == State::Resolving) {
+        resolveAndStart();
+        if (m_state == State::FailedToConnect)
+            return false;
+    }
+    if (m_state == State::Connecting) {
+        pollfd writable { m_handle, POLLOUT, 0 };
+        int ready;
+        do
+            ready = ::poll(&writable, 1, 0);
+        while (ready < 0 && errno == EINTR);
+        if (ready < 0) {
+            failConnect();
+            return false;
+        }
+        if (ready > 0) {
+            int error = 0;
+            socklen_t size = sizeof error;
+            if (getsockopt(m_handle, SOL_SOCKET, SO_ERROR, &error, &size) != 0 || error != 0) {
+                failConnect();
+                return false;
+            }
+            m_state = State::Connected;
+            if (m_delegate)
+                m_delegate->connected();
+            return m_state == State::Connected;
+        }
+    }
+    if ((m_state == State::Resolving || m_state == State::Connecting) && Platform::tickMilliseconds() >= m_connectDeadline)
+        failConnect();
+    return false;
+}
+
+void Socket::failConnect()
+{
+    closeSocket();
+    m_state = State::FailedToConnect;
 }
 
 void Socket::adopt(int handle)
@@ -122,28 +130,76 @@ void Socket::adopt(int handle)
     closeSocket();
     m_recordFill = 0;
     m_handle = handle;
+    m_state = State::Connected;
 }
 
 bool Socket::send(const void* bytes, int count)
 {
-    if (m_handle < 0 || count < 0 || (!bytes && count > 0))
+    if (!(m_state == State::Connected || isConnecting()) || count < 0 || (!bytes && count > 0))
         return false;
-    auto* data = static_cast<const uint8_t*>(bytes);
-    while (count > 0) {
-        ssize_t sent = ::send(m_handle, data, size_t(count), MSG_NOSIGNAL);
-        if (sent <= 0) {
-            if (sent < 0 && errno == EINTR)
-                continue;
-            return false;
-        }
-        data += sent;
-        count -= int(sent);
+    if (pendingSendBytes() + size_t(count) > m_sendQueueLimit) {
+        failSending();
+        return false;
     }
-    return true;
+    if (m_outgoingSent == m_outgoing.size()) {
+        m_outgoing.clear();
+        m_outgoingSent = 0;
+    }
+    auto* data = static_cast<const uint8_t*>(bytes);
+    m_outgoing.insert(m_outgoing.end(), data, data + count);
+    return flush();
+}
+
+bool Socket::flush()
+{
+    if (isConnecting())
+        return true; // sent once connected
+    while (m_handle >= 0 && m_outgoingSent < m_outgoing.size()) {
+        ssize_t sent = ::send(m_handle, m_outgoing.data() + m_outgoingSent, m_outgoing.size() - m_outgoingSent,
+                              MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent > 0) {
+            m_outgoingSent += size_t(sent);
+            continue;
+        }
+        if (sent < 0 && errno == EINTR)
+            continue;
+        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            break;
+        failSending();
+        return false;
+    }
+    if (m_outgoingSent == m_outgoing.size()) {
+        m_outgoing.clear();
+        m_outgoingSent = 0;
+    }
+    return m_handle >= 0;
+}
+
+void Socket::failSending()
+{
+    closeSocket();
+    if (m_delegate)
+        m_delegate->connectionClosed();
 }
 
 void Socket::poll()
 {
+    if (m_state == State::FailedToConnect) {
+        m_state = State::Closed;
+        if (m_delegate)
+            m_delegate->connectionFailed();
+        return;
+    }
+    if (isConnecting() && !advanceConnect()) {
+        if (m_state == State::FailedToConnect) {
+            m_state = State::Closed;
+            if (m_delegate)
+                m_delegate->connectionFailed();
+        }
+        return;
+    }
+    if (!flush())
+        return;
     int budget = MaxBytesPerPoll;
     while (m_handle >= 0 && budget > 0 && readStep(budget)) { }
 }
@@ -215,6 +271,9 @@ void Socket::closeSocket()
         ::close(m_handle);
         m_handle = -1;
     }
+    m_state = State::Closed;
+    m_outgoing.clear();
+    m_outgoingSent = 0;
 }
 
 } // namespace Zumeli

@@ -1,4 +1,7 @@
+#include "audio/AudioBackendChoice.h"
 #include "audio/AudioHardware.h"
+#include "audio/AudioStreamKeeper.h"
+#include "audio/ClientAudio.h"
 #include "audio/FileAudioBackend.h"
 #include "audio/NullAudioBackend.h"
 #include "audio/PortAudioBackend.h"
@@ -222,4 +225,152 @@ TEST(AudioHardware, PortAudioOpensOrFailsCleanly)
         EXPECT_EQ(client.blocks.load(), 0);
     }
     hardware.close();
+}
+
+// A device whose rate the audio path cannot follow is refused openly, not run without sound.
+TEST(AudioHardware, ARateTheAudioPathRefusesDoesNotOpen)
+{
+    struct AudioPathClient : IAudioProcessor {
+        EngineAudio engine;
+        ClientAudio audio { engine };
+        bool setAudioRate(int32_t rate) override { return audio.setAudioRate(rate); }
+        void processAudio(float* samples, int32_t n) override { audio.processAudio(samples, n); }
+    } client;
+    AudioHardware hardware;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(hardware.open(&client, std::make_unique<NullAudioBackend>(ClientAudio::MaxRate + 1), "", ""));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("cannot use"), std::string::npos);
+    EXPECT_EQ(client.audio.audioRate(), 0);
+    EXPECT_TRUE(hardware.open(&client, std::make_unique<NullAudioBackend>(48000), "", ""));
+    EXPECT_EQ(client.audio.audioRate(), 48000);
+    hardware.close();
+}
+
+namespace {
+
+// A sound card that can be pulled out and plugged in again: while it is out it delivers no
+// block and cannot be opened, as a USB headset does.
+struct PlugSocket {
+    std::atomic<bool> present { true };
+    std::atomic<int> opens { 0 };
+};
+
+class PluggableBackend final : public IAudioBackend, private IAudioBlockHandler {
+public:
+    explicit PluggableBackend(std::shared_ptr<PlugSocket> socket)
+        : m_socket(std::move(socket))
+    {
+    }
+    bool open(const std::string& in, const std::string& out, IAudioBlockHandler& handler) override
+    {
+        if (!m_socket->present.load())
+            return false;
+        m_handler = &handler;
+        m_socket->opens.fetch_add(1);
+        return m_inner.open(in, out, *this);
+    }
+    int32_t sampleRate() const override { return m_inner.sampleRate(); }
+    bool start() override { return m_inner.start(); }
+    void stop() override { m_inner.stop(); }
+    const char* name() const override { return "pluggable"; }
+
+private:
+    void handleBlock(const float* input, float* output, int32_t n) override
+    {
+        if (m_socket->present.load())
+            m_handler->handleBlock(input, output, n);
+    }
+    std::shared_ptr<PlugSocket> m_socket;
+    IAudioBlockHandler* m_handler = nullptr;
+    NullAudioBackend m_inner;
+};
+
+// Checks the keeper every 50 ms for a while; true once the condition holds.
+template<typename Condition> bool checkUntil(AudioStreamKeeper& keeper, Condition done, int ms = 3000)
+{
+    for (int waited = 0; waited < ms; waited += 50) {
+        keeper.check();
+        if (done())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
+} // namespace
+
+// A device pulled out mid-stream is replaced by the null back end, so the client's blocks (its
+// clock) keep coming; when the device is back, the stream returns to it.
+TEST(AudioStreamKeeper, ADeviceThatGoesAndComesBackKeepsTheClockRunning)
+{
+    auto socket = std::make_shared<PlugSocket>();
+    HalvingClient client;
+    AudioHardware hardware;
+    AudioStreamKeeper keeper(hardware, &client,
+                             [socket](bool) { return std::make_unique<PluggableBackend>(socket); });
+    keeper.setTimings(300, 600);
+    ASSERT_TRUE(keeper.start());
+    EXPECT_FALSE(keeper.onStandIn());
+    EXPECT_TRUE(checkUntil(keeper, [&] { return client.blocks.load() > 10; }));
+
+    socket->present = false; // pulled out
+    EXPECT_TRUE(checkUntil(keeper, [&] { return keeper.onStandIn(); })) << "the stall was noticed";
+    EXPECT_EQ(keeper.status(), "no sound device: running without sound");
+    int before = client.blocks.load();
+    EXPECT_TRUE(checkUntil(keeper, [&] { return client.blocks.load() > before + 20; })) << "the clock runs on";
+
+    socket->present = true; // plugged in again
+    int opens = socket->opens.load();
+    EXPECT_TRUE(checkUntil(keeper, [&] { return !keeper.onStandIn(); })) << "the device is used again";
+    EXPECT_GT(socket->opens.load(), opens);
+    before = client.blocks.load();
+    EXPECT_TRUE(checkUntil(keeper, [&] { return client.blocks.load() > before + 10; }));
+    EXPECT_FALSE(keeper.onStandIn());
+    keeper.stop();
+}
+
+TEST(AudioStreamKeeper, WithoutAnyDeviceTheNullBackEndStandsInFromTheStart)
+{
+    HalvingClient client;
+    AudioHardware hardware;
+    AudioStreamKeeper keeper(hardware, &client, [](bool) { return std::unique_ptr<IAudioBackend>(); });
+    EXPECT_FALSE(keeper.start());
+    EXPECT_TRUE(keeper.onStandIn());
+    EXPECT_TRUE(checkUntil(keeper, [&] { return client.blocks.load() > 5; }));
+    keeper.stop();
+}
+
+TEST(AudioBackendChoice, TheEnvironmentNamesTheBackEnd)
+{
+    struct Case {
+        const char* text;
+        bool valid;
+        AudioBackendChoice::Kind kind;
+        const char* microphone;
+        const char* speaker;
+    };
+    using K = AudioBackendChoice::Kind;
+    const Case cases[] = {
+        { "", true, K::PortAudio, "", "" },
+        { "portaudio", true, K::PortAudio, "", "" },
+        { "null", true, K::Null, "", "" },
+        { "file:in.wav:out.wav", true, K::File, "in.wav", "out.wav" },
+        { "file:in.wav", true, K::File, "in.wav", "" },
+        { "file::out.wav", true, K::File, "", "out.wav" },
+        { "file:", false, K::PortAudio, "", "" },
+        { "alsa", false, K::PortAudio, "", "" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::string error;
+        std::optional<AudioBackendChoice> choice = AudioBackendChoice::parse(c.text, &error);
+        ASSERT_EQ(choice.has_value(), c.valid);
+        if (!c.valid) {
+            EXPECT_FALSE(error.empty());
+            continue;
+        }
+        EXPECT_EQ(choice->kind, c.kind);
+        EXPECT_EQ(choice->microphoneFile, c.microphone);
+        EXPECT_EQ(choice->speakerFile, c.speaker);
+    }
 }

@@ -39,7 +39,7 @@ protected:
         std::vector<float> block(266, 0.0f);
         block[0] = peak;
         detector.meter().update(block.data(), int32_t(block.size()));
-        clock += float(block.size()) / 8000.0f;
+        clock.advanceSeconds(float(block.size()) / 8000.0f);
         if (detector.shouldStart())
             return 1;
         if (detector.shouldStop())
@@ -47,7 +47,7 @@ protected:
         return 0;
     }
 
-    float clock = 100;
+    AudioClock clock { 100 };
     AutoTalkDetector detector;
 };
 
@@ -95,9 +95,9 @@ TEST_F(Detector, PressesRightAfterTheLevelReachesActivateAndReleasesAfterTheHold
     for (int i = 0; i < 200 && releasedAt < 0; ++i) {
         int result = step(0.0f);
         if (quietSince < 0 && detector.meter().level() <= 0.3f)
-            quietSince = clock;
+            quietSince = float(clock.seconds());
         if (result == -1)
-            releasedAt = clock;
+            releasedAt = float(clock.seconds());
     }
     ASSERT_GT(quietSince, 0);
     ASSERT_GT(releasedAt, 0);
@@ -112,12 +112,12 @@ TEST_F(Detector, NoPressOrReleaseWithinFourTenthsOfTheLast)
     float pressedAt = -1;
     for (int i = 0; i < 10 && pressedAt < 0; ++i)
         if (step(0.9f) == 1)
-            pressedAt = clock;
+            pressedAt = float(clock.seconds());
     ASSERT_GT(pressedAt, 0);
     float releasedAt = -1;
     for (int i = 0; i < 30 && releasedAt < 0; ++i)
         if (step(0.9f) == -1)
-            releasedAt = clock;
+            releasedAt = float(clock.seconds());
     ASSERT_GT(releasedAt, 0);
     EXPECT_GE(releasedAt - pressedAt, 0.4f);
     EXPECT_LT(releasedAt - pressedAt, 0.4f + 2 * 266 / 8000.0f);
@@ -135,11 +135,11 @@ TEST_F(Detector, DisabledOrNotAllowedNeverPresses)
     for (int i = 0; i < 30; ++i)
         ASSERT_EQ(step(0.9f), 0);
     detector.setAllowed(true);
-    float allowedAt = clock;
+    float allowedAt = float(clock.seconds());
     float pressedAt = -1;
     for (int i = 0; i < 30 && pressedAt < 0; ++i)
         if (step(0.9f) == 1)
-            pressedAt = clock;
+            pressedAt = float(clock.seconds());
     EXPECT_GE(pressedAt - allowedAt, 0.4f) << "allowing again starts the guard";
 }
 

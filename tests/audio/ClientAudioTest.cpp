@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <vector>
 
 using namespace Zumeli;
@@ -59,7 +60,7 @@ TEST_F(AudioPath, NothingIsProcessedBeforeTheRateIsSet)
 {
     std::vector<float> out = run(std::vector<float>(512, 0.5f));
     EXPECT_EQ(peak(out), 0.0f);
-    EXPECT_EQ(*client.audioClock(), 0.0f);
+    EXPECT_EQ(client.audioClock()->nanoseconds(), 0);
     EXPECT_FALSE(client.setAudioRate(0));
     EXPECT_FALSE(client.setAudioRate(ClientAudio::MaxRate + 1));
 }
@@ -98,21 +99,22 @@ TEST_F(AudioPath, TalkOpensWithHalfASecondOfPreRollAndEndsOnAWholeFrame)
 TEST_F(AudioPath, EveryCodecGetsAWholeLastFrameAndNoCodecNone)
 {
     open(44100);
-    // 22050 pre-roll samples become 4000 and each 512-sample block 92 at 8000 Hz.
-    struct Case {
-        int32_t number;
-        int64_t end;
-    };
-    const Case cases[] = { { 0, 4096 }, { 1, 4096 }, { 8, 4118 }, { 9, 4160 }, { 11, 4160 }, { 5, 4092 } };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.number);
-        auto codec = createAudioCodec(c.number);
-        engine.talk.setCodec(c.number, codec ? codec->frameSamples() : 0);
+    // 22050 pre-roll samples become 4000 and each 512-sample block 92 or 93 at 8000 Hz.
+    for (int32_t number : { 0, 1, 8, 9, 11, 5 }) {
+        SCOPED_TRACE(number);
+        auto codec = createAudioCodec(number);
+        int32_t frame = codec ? codec->frameSamples() : 0;
+        engine.talk.setCodec(number, frame);
         engine.talk.setTalkActive(true);
         runSilence(512);
+        int64_t written = engine.capture.writeCount();
+        ASSERT_GE(written, 4092);
+        ASSERT_LE(written, 4093);
         engine.talk.setTalkActive(false);
         runSilence(512);
-        EXPECT_EQ(engine.talk.captureEnd(), c.end);
+        int64_t padded = frame > 0 ? (written + frame - 1) / frame * frame : written;
+        EXPECT_EQ(engine.talk.captureEnd(), padded);
+        EXPECT_EQ(engine.capture.writeCount(), padded);
         engine.talk.traceFill();
     }
 }
@@ -179,12 +181,11 @@ TEST_F(AudioPath, DiscardMessagesAndTalkingDropReceivedAudio)
     engine.receive.writeSilence(6000);
     engine.talk.setTalkActive(true);
     runSilence(160);
-    EXPECT_EQ(engine.receive.available(), 0) << "discard received audio while talking is on by default";
+    EXPECT_EQ(engine.receive.available(), 6000 - 160) << "received audio is kept while talking by default";
 
-    client.setDiscardReceivedWhileTalking(false);
-    engine.receive.writeSilence(6000);
+    client.setDiscardReceivedWhileTalking(true);
     runSilence(160);
-    EXPECT_EQ(engine.receive.available(), 6000 - 160);
+    EXPECT_EQ(engine.receive.available(), 0);
 }
 
 TEST_F(AudioPath, SidetoneIsHeardOnlyWhileTalking)
@@ -294,4 +295,33 @@ TEST_F(AudioPath, TheShippedSoundsAreShortAudibleCues)
         EXPECT_GT(loudest, 0.1f);
         EXPECT_LT(loudest, 0.5f);
     }
+}
+
+// Switches read from the preferences: a missing key leaves discarding received audio while
+// talking off (it has no default); the others have theirs.
+TEST_F(AudioPath, SwitchesFromThePreferencesAndTheirDefaults)
+{
+    struct Preferences : IAudioPreferences {
+        std::map<std::string, std::string> values;
+        std::string value(const std::string& key, const std::string& fallback) const override
+        {
+            auto found = values.find(key);
+            return found == values.end() ? fallback : found->second;
+        }
+        void setValue(const std::string& key, const std::string& value) override { values[key] = value; }
+    } preferences;
+    client.setDiscardReceivedWhileTalking(true);
+    client.loadSwitches(preferences);
+    EXPECT_FALSE(client.discardReceivedWhileTalking());
+    EXPECT_TRUE(client.signalsOn());
+    EXPECT_FALSE(client.sidetoneOn());
+    EXPECT_FALSE(client.messageSoundOn());
+
+    preferences.values = { { "public.flushqueuewhentalk", "1" }, { "public.cbsounds", "0" },
+                           { "public.playthru", "1" }, { "public.messagereceivedfeed", "1" } };
+    client.loadSwitches(preferences);
+    EXPECT_TRUE(client.discardReceivedWhileTalking());
+    EXPECT_FALSE(client.signalsOn());
+    EXPECT_TRUE(client.sidetoneOn());
+    EXPECT_TRUE(client.messageSoundOn());
 }

@@ -232,7 +232,7 @@ def best_alignment(original, recorded):
     return best
 
 
-def compare_talk(original_path, recorded_path, label):
+def compare_talk(original_path, recorded_path, label, length_tolerance=0.1):
     original, rate = read_wav(original_path)
     recorded, recorded_rate = read_wav(recorded_path)
     check(recorded_rate == 44100, "%s: the recording is at 44100 Hz" % label)
@@ -249,8 +249,8 @@ def compare_talk(original_path, recorded_path, label):
     original_length = len(a) * 0.01
     recorded_length = (recorded_span[1] - recorded_span[0] + 1) * 0.01
     print("  %s: talk length %.2f s sent, %.2f s received" % (label, original_length, recorded_length), flush=True)
-    check(abs(recorded_length - original_length) <= 0.1,
-          "%s: the talk's length matches within 0.1 s" % label)
+    check(abs(recorded_length - original_length) <= length_tolerance,
+          "%s: the talk's length matches within %.1f s" % (label, length_tolerance))
     return corr
 
 
@@ -363,7 +363,8 @@ def case_listen_only(build, folder):
         check(listener.wait_for(VOICE_UP), "alice listens on 10.01")
         guest = Cli(build, folder, "guest", server, ["--guest", "--channel", "1001", "--talk", speech,
                                                      "--duration", "10"])
-        guest.wait(30)
+        check(guest.wait(30) == 5, "the listen-only guest's client gave up on its talk (exit 5)")
+        check(any("may only listen" in line for line in guest.lines()), "and said why")
         check(listener.wait(30) == 0, "alice's client ended cleanly")
         check(not guest.events("talk-acknowledged"), "the listen-only guest's talk was never acknowledged")
         samples, rate = read_wav(recording)
@@ -395,10 +396,55 @@ def case_names(build, folder):
         server.stop()
 
 
+def case_floor(build, folder):
+    server = Server(build, folder)
+    server.start()
+    try:
+        register(build, folder, server, "alice", "secret-one")
+        speech = make_speech(folder)
+        alice = Cli(build, folder, "alice", server, ["--user", "alice", "--pass", "secret-one", "--channel", "1000",
+                                                     "--talk", speech, "--duration", "20"])
+        check(alice.wait_for("talk-acknowledged", timeout=20), "alice holds the floor")
+        # Two guests want to talk while alice does: one waits as long as it takes, one gives up.
+        patient = Cli(build, folder, "patient", server, ["--guest", "--channel", "1000", "--talk", speech])
+        hasty = Cli(build, folder, "hasty", server, ["--guest", "--channel", "1000", "--talk", speech,
+                                                     "--duration", "3"])
+        check(hasty.wait(30) == 5, "the guest whose duration ran out first gave up (exit 5)")
+        check(any("floor was never free" in line for line in hasty.lines()), "and said why")
+        check(not hasty.events("talk-file-started"), "it never talked over alice")
+        check(patient.wait(60) == 0, "the patient guest talked once the floor was free")
+        check(patient.events("talk-acknowledged"), "its talk was acknowledged")
+        check(alice.wait(40) == 0, "alice's client ended cleanly")
+    finally:
+        server.stop()
+
+
+def case_echo(build, folder):
+    server = Server(build, folder)
+    server.start()
+    try:
+        register(build, folder, server, "alice", "secret-one")
+        speech = make_speech(folder)
+        bot = Cli(build, folder, "echo", server, ["--guest", "--channel", "1000", "--echo", "--duration", "40"])
+        check(bot.wait_for(VOICE_UP), "the echo bot is on 10.00")
+        recording = os.path.join(folder, "echo.wav")
+        alice = Cli(build, folder, "alice", server, ["--user", "alice", "--pass", "secret-one", "--channel", "1000",
+                                                     "--talk", speech, "--record", recording, "--duration", "24"])
+        check(alice.wait(40) == 0, "alice's client ended cleanly")
+        check(bot.wait_for("echo-heard", timeout=5), "the bot heard alice's talk")
+        check(bot.events("talk-acknowledged"), "and talked it back")
+        # The echo went through the codec twice: its quiet edges may show a little more.
+        compare_talk(speech, recording, "echo", length_tolerance=0.5)
+        bot.stop()
+    finally:
+        server.stop()
+
+
 VOICE_UP = "voice-connected"
 
 CASES = {"talk": case_talk, "message": case_message, "restart": case_restart, "listen-only": case_listen_only,
-         "names": case_names}
+         "names": case_names, "floor": case_floor,
+         "echo": case_echo}
 
 
 def main():

@@ -307,10 +307,21 @@ TEST_F(ClientFixture, AnotherUserStartsWithEmptyLists)
     client->getLogin(user, password);
     EXPECT_EQ(password, "two");
 
+    manager.channels.getOrCreate(1234)->name = "Alice's";
+    manager.session.people.setName(7, "Ann");
+    ASSERT_TRUE(manager.channels.save());
+    ASSERT_TRUE(manager.session.people.save());
     client->setLogin("bob", "three");
     EXPECT_EQ(client->getMessageCount(), 0);
     EXPECT_EQ(manager.session.people.count(), 0);
     EXPECT_EQ(manager.channels.find(1234), nullptr);
+    // What is on disk is empty too, so a crash now cannot give bob alice's names and channels.
+    People people;
+    people.load(temp.folder());
+    EXPECT_EQ(people.count(), 0);
+    ChannelsList channels;
+    channels.load(temp.folder());
+    EXPECT_EQ(channels.find(1234), nullptr);
 }
 
 TEST_F(ClientFixture, TheListKeeps101MessagesDroppingTheOldestFirst)
@@ -591,4 +602,65 @@ TEST_F(ClientFixture, ServiceCallsThatChangeTheSession)
     web.answer("7/SaveUserDetails.php", "<status>OK</status><sud><mail>a@b.c</mail></sud>");
     EXPECT_TRUE(client->setMail("a@b.c"));
     EXPECT_EQ(web.count("7/SaveUserDetails.php"), 1);
+}
+
+TEST_F(ClientFixture, TheJoinsPermissionDecidesWhetherAPressTalksOrAsks)
+{
+    struct Case {
+        int permission;
+        const char* call; // the delegate call the change makes, or none
+        int request;      // what a press then posts
+    };
+    const Case cases[] = {
+        { 0, nullptr, Request::TalkOn },            // allowed already: nothing changes
+        { 1, "talk-forbidden", Request::TalkRequest }, // listen only
+        { 1, nullptr, Request::TalkRequest },
+        { 0, "talk-allowed-quietly", Request::TalkOn }, // allowed again by a join
+        { 2, "talk-forbidden", Request::TalkRequest },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.permission);
+        delegate.calls.clear();
+        client->setChannelPermission(c.permission);
+        if (c.call)
+            EXPECT_EQ(delegate.calls, std::vector<std::string> { c.call });
+        else
+            EXPECT_TRUE(delegate.calls.empty());
+        advance(1.6); // past the talk guard
+        client->talkPressed();
+        std::vector<ClientMessage> requests = takeRequests();
+        ASSERT_EQ(requests.size(), 1u);
+        EXPECT_EQ(requests[0].code, c.request);
+        client->talkReleased();
+        takeRequests();
+    }
+}
+
+TEST_F(ClientFixture, AMessageTheFullQueueDropsIsNotShownAsSent)
+{
+    manager.session.ownUserId = 42;
+    for (int i = 0; i < 10; ++i)
+        ASSERT_TRUE(client->sendMessageToUser("queued", 7));
+    EXPECT_FALSE(client->sendMessageToUser("one too many", 7));
+    EXPECT_FALSE(client->inviteGroup(1));
+    EXPECT_EQ(client->getMessageCount(), 10);
+    EXPECT_EQ(delegate.count("messages-changed"), 10);
+}
+
+TEST_F(ClientFixture, TheAdministrationWindowGetsTheHandheldPlate)
+{
+    manager.session.currentChannel = 1234;
+    web.answer("7/GetAdmin.php", "<status>OK</status>");
+    AdministrationDocument document;
+    Text out;
+    client->loadAdministration(document, out);
+    for (int i = 0; i < 100 && web.count("7/LoadImage.php") == 0; ++i) {
+        client->step();
+        usleep(2000);
+    }
+    bool plate = false;
+    for (const CannedWebService::Request& request : web.requests())
+        plate |= request.path == "7/LoadImage.php" && request.body.find("imagetype=0") != std::string::npos
+            && request.body.find("paramid=1234") != std::string::npos;
+    EXPECT_TRUE(plate);
 }

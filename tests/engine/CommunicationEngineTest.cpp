@@ -21,7 +21,12 @@ public:
         highest = h;
     }
     void setChannelPermission(int p) override { permission = p; }
-    void setLocalizationStamp(const Text& s) override { stamp = s; }
+    bool localizationWanted(const Text& s) override
+    {
+        stamp = s;
+        return wantTable;
+    }
+    void localizationArrived(const Text& reply) override { table = reply; }
     bool addServiceMessage(const ServiceMessageData& m) override
     {
         service.push_back(m);
@@ -42,6 +47,8 @@ public:
     Text identityText() const override { return "none:0.0.0.0:x"; }
     Text language() const override { return "en"; }
 
+    bool wantTable = false;
+    Text table;
     long offset = 0;
     int lowest = -1, highest = -1, permission = -1;
     Text stamp, photoToPost, photoPath;
@@ -81,7 +88,7 @@ protected:
 
     void step(float dt = 1.0f / 30)
     {
-        clock += dt;
+        clock.advanceSeconds(dt);
         engine->step();
         collect();
     }
@@ -96,6 +103,17 @@ protected:
             usleep(2000);
         }
         return std::count(seen.begin(), seen.end(), code) > 0;
+    }
+
+    // Picture requests for one picture (other pictures, such as the joined channel's, may load
+    // at the same time).
+    int pictureLoads(int type, int id)
+    {
+        int n = 0;
+        std::string wanted = "imagetype=" + std::to_string(type) + "&paramid=" + std::to_string(id) + "&";
+        for (const CannedWebService::Request& request : web.requests())
+            n += request.path == "7/LoadImage.php" && request.body.find(wanted) != std::string::npos;
+        return n;
     }
 
     void collect()
@@ -132,7 +150,7 @@ protected:
     }
 
     TempFolder temp { "engine" };
-    float clock = 0;
+    AudioClock clock { 0 };
     Manager manager;
     FakeClient client;
     CannedWebService web;
@@ -281,7 +299,10 @@ TEST_F(Engine, OutgoingMessagesAreSentAndHandedBack)
     message->text = "hello";
     message->recipient = 7;
     client.outgoing.post(std::move(message));
-    step();
+    for (int i = 0; i < 300 && client.returned.empty(); ++i) {
+        step();
+        usleep(2000);
+    }
     EXPECT_EQ(web.count("7/TMS_Send.php"), 1);
     ASSERT_EQ(client.returned.size(), 1u);
     int notices = 0;
@@ -328,7 +349,7 @@ TEST_F(Engine, APictureIsFetchedOnceAndThenServedFromTheCache)
     loginAndConnect();
     // The reply body is the picture after its marker; CannedWebService adds the HTTP header.
     web.answer("7/LoadImage.php", "Content-Type: image/jpeg\r\n\r\n\xff\xd8\xff\xe0JPEGDATA");
-    int before = web.count("7/LoadImage.php");
+    int before = pictureLoads(PictureIndex::UserPicture, 7);
     ChannelElement::Image& photo = engine->userPhoto(7);
     photo.timestamp = 3;
     engine->loadUserImage(photo, PictureIndex::UserPicture, 7);
@@ -347,7 +368,7 @@ TEST_F(Engine, APictureIsFetchedOnceAndThenServedFromTheCache)
         step();
         usleep(2000);
     }
-    EXPECT_EQ(web.count("7/LoadImage.php") - before, 1);
+    EXPECT_EQ(pictureLoads(PictureIndex::UserPicture, 7) - before, 1);
     ASSERT_FALSE(photo.path.isEmpty());
     Text bytes;
     ASSERT_TRUE(bytes.loadFromFile(photo.path));
@@ -359,5 +380,163 @@ TEST_F(Engine, APictureIsFetchedOnceAndThenServedFromTheCache)
     EXPECT_EQ(photo.path, cached) << "the same version comes from the cache at once";
     for (int i = 0; i < 10; ++i)
         step();
-    EXPECT_EQ(web.count("7/LoadImage.php") - before, 1) << "and is not fetched again";
+    EXPECT_EQ(pictureLoads(PictureIndex::UserPicture, 7) - before, 1) << "and is not fetched again";
+}
+
+namespace {
+
+// The form body's percent-encoding undone, so a test can look for the document inside.
+std::string formDecoded(const std::string& body)
+{
+    std::string out;
+    for (size_t i = 0; i < body.size(); ++i) {
+        if (body[i] == '%' && i + 2 < body.size()) {
+            out += char(std::stoi(body.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += body[i] == '+' ? ' ' : body[i];
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+TEST_F(Engine, MessagesToEverybodyAndToTheChannelReachTheirPeople)
+{
+    loginAndConnect();
+    web.answer("7/TMS_Send.php", "<status>OK</status>");
+    manager.session.people.getOrCreate(9); // known, not on the channel
+    struct Case {
+        int group;
+        std::vector<int> recipients;
+    };
+    const Case cases[] = { { 0, { 7, 9 } }, { 1, { 7 } } };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.group);
+        int before = web.count("7/TMS_Send.php");
+        auto message = std::make_unique<UserMessageData>();
+        message->text = "hello all";
+        message->groupId = c.group;
+        client.outgoing.post(std::move(message));
+        for (int i = 0; i < 300 && web.count("7/TMS_Send.php") == before; ++i) {
+            step();
+            usleep(2000);
+        }
+        ASSERT_EQ(web.count("7/TMS_Send.php"), before + 1) << "the message reaches the service";
+        std::string document = formDecoded(web.requests().back().body);
+        std::string expected = "<recipient>\r\n";
+        for (int id : c.recipients)
+            expected += "<id>" + std::to_string(id) + "</id>\r\n";
+        expected += "</recipient>";
+        EXPECT_NE(document.find(expected), std::string::npos) << document;
+    }
+}
+
+TEST_F(Engine, PeopleWhoArriveDuringALookupAreLookedUpToo)
+{
+    loginAndConnect();
+    for (int i = 0; i < 60; ++i)
+        step(); // the join's own lookups are over
+    web.answer("7/LoadUsersDetails.php", "<ud><us><id>20</id><na>Bea</na><ts>1</ts></us></ud>");
+    int before = web.count("7/LoadUsersDetails.php");
+    People& people = manager.session.people;
+    people.setVersion(20, 1);
+    engine->loadMissingUsers();
+    step(); // the lookup starts: its request is on its way
+    ASSERT_NE(engine->queue(CommunicationEngine::UserDetailsQueue).current(), nullptr);
+    people.setVersion(21, 1); // arrives while the lookup runs
+    engine->loadMissingUsers();
+    for (int i = 0; i < 300 && web.count("7/LoadUsersDetails.php") < before + 2; ++i) {
+        step();
+        usleep(2000);
+    }
+    std::vector<CannedWebService::Request> lookups;
+    for (const CannedWebService::Request& request : web.requests())
+        if (request.path == "7/LoadUsersDetails.php")
+            lookups.push_back(request);
+    ASSERT_EQ(int(lookups.size()), before + 2) << "a second lookup follows the first";
+    EXPECT_NE(formDecoded(lookups.back().body).find("21"), std::string::npos);
+    for (int i = 0; i < 60; ++i)
+        step();
+    EXPECT_EQ(web.count("7/LoadUsersDetails.php"), before + 2) << "and no more once it has asked";
+}
+
+TEST_F(Engine, ADisconnectDuringTheLoginEndsTheNewSession)
+{
+    manager.requests.post(Request::Login);
+    step();
+    manager.requests.post(Request::Leave);
+    ASSERT_TRUE(stepUntil(Response::LoggedOut));
+    for (int i = 0; i < 30; ++i)
+        step();
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), Response::LoggedIn), 0);
+    EXPECT_EQ(web.count("7/joinChannel.php"), 0) << "no channel is joined";
+    EXPECT_EQ(web.count("7/Logout.php"), 1) << "the session the service opened is closed";
+    EXPECT_FALSE(engine->loggedIn());
+}
+
+TEST_F(Engine, AReplyWithoutAPictureIsNotRecordedAsFetched)
+{
+    loginAndConnect();
+    web.answer("7/LoadImage.php", "<status>none</status>");
+    ChannelElement::Image& photo = engine->userPhoto(7);
+    photo.timestamp = 4;
+    int before = pictureLoads(PictureIndex::UserPicture, 7);
+    engine->loadUserImage(photo, PictureIndex::UserPicture, 7);
+    for (int i = 0; i < 300 && engine->queue(CommunicationEngine::ImageLoadQueue).current(); ++i) {
+        step();
+        usleep(2000);
+    }
+    EXPECT_EQ(pictureLoads(PictureIndex::UserPicture, 7), before + 1);
+    Text path;
+    EXPECT_FALSE(manager.documents.isCached(PictureIndex::UserPicture, 7, 4, path));
+    engine->loadUserImage(photo, PictureIndex::UserPicture, 7);
+    for (int i = 0; i < 300 && pictureLoads(PictureIndex::UserPicture, 7) == before + 1; ++i) {
+        step();
+        usleep(2000);
+    }
+    EXPECT_EQ(pictureLoads(PictureIndex::UserPicture, 7), before + 2) << "asked for again";
+}
+
+TEST_F(Engine, ANewerLocalisationTableIsFetchedInTheBackground)
+{
+    client.wantTable = true;
+    web.answer("7/XML_Get.php", "<language>new table</language>12345678");
+    login();
+    EXPECT_EQ(client.stamp, "77");
+    EXPECT_TRUE(client.table.isEmpty()) << "the login reply's handler does not wait for the table";
+    for (int i = 0; i < 300 && client.table.isEmpty(); ++i) {
+        step();
+        usleep(2000);
+    }
+    EXPECT_NE(client.table.str().find("<language>new table</language>12345678"), std::string::npos);
+    bool asked = false;
+    for (const CannedWebService::Request& request : web.requests())
+        asked |= request.path == "7/XML_Get.php" && request.body.find("kind=localizationDatabase") != std::string::npos;
+    EXPECT_TRUE(asked);
+}
+
+TEST_F(Engine, MessagesGoOutInTheOrderWritten)
+{
+    loginAndConnect();
+    web.answer("7/TMS_Send.php", "<status>OK</status>");
+    for (const char* text : { "first", "second", "third" }) {
+        auto message = std::make_unique<UserMessageData>();
+        message->text = text;
+        message->recipient = 7;
+        client.outgoing.post(std::move(message));
+    }
+    for (int i = 0; i < 600 && client.returned.size() < 3; ++i) {
+        step();
+        usleep(2000);
+    }
+    ASSERT_EQ(client.returned.size(), 3u);
+    std::vector<std::string> order;
+    for (const CannedWebService::Request& request : web.requests())
+        if (request.path == "7/TMS_Send.php")
+            for (const char* text : { "first", "second", "third" })
+                if (formDecoded(request.body).find(std::string(">") + text + "<") != std::string::npos)
+                    order.push_back(text);
+    EXPECT_EQ(order, (std::vector<std::string> { "first", "second", "third" }));
 }

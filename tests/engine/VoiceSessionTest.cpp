@@ -11,10 +11,12 @@ namespace {
 
 class FakeHost : public IVoiceSessionHost {
 public:
-    bool checkWebSession() override
+    // Answers at once, as a web service on the same machine would by the next step.
+    void checkWebSession() override
     {
         ++webChecks;
-        return webAlive;
+        if (session)
+            session->webSessionChecked(webAlive);
     }
     void logout() override { ++logouts; }
     void reloadPeople() override { ++reloads; }
@@ -27,6 +29,7 @@ public:
     void setCurrentTalker(uint32_t user) override { talker = user; }
 
     bool webAlive = true;
+    VoiceSession* session = nullptr;
     int webChecks = 0, logouts = 0, reloads = 0, detailLoads = 0, rejoins = 0, photoLoads = 0, fetches = 0;
     float linkQuality = -1;
     uint32_t talker = 0;
@@ -38,6 +41,7 @@ class Session : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        host.session = &session;
         session.setSession(Me, "abcdefghijklmnop", Socket::NoDelay);
         session.setLoggedIn(true);
         channel.number = 1000;
@@ -50,7 +54,7 @@ protected:
     // Runs one engine step with the clock advanced by dt first.
     void step(float dt = 1.0f / 30)
     {
-        clock += dt;
+        clock.advanceSeconds(dt);
         session.step();
         usleep(2000);
         session.poll();
@@ -77,7 +81,8 @@ protected:
     {
         session.joined(channel);
         ASSERT_TRUE(peer.accept());
-        step();
+        step(); // a poll sees the connection made
+        step(); // the step that hears of it says hello
         std::vector<uint8_t> hello = peer.read(47);
         ASSERT_EQ(hello.size(), 47u);
         ASSERT_EQ(hello[10], uint8_t(VoiceMessage::Hello));
@@ -117,7 +122,7 @@ protected:
         audio.capture.writeSamples(tone.data(), samples);
     }
 
-    float clock = 0;
+    AudioClock clock { 0 };
     ResponseMessages responses;
     EngineAudio audio;
     People people;
@@ -147,7 +152,8 @@ TEST_F(Session, HelloCarriesTheSessionAndItsReplyIsAnnounced)
 {
     session.joined(channel);
     ASSERT_TRUE(peer.accept());
-    step();
+    step(); // a poll sees the connection made
+    step(); // the step that hears of it says hello
     std::vector<uint8_t> hello = peer.read(47);
     ASSERT_EQ(hello.size(), 47u);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&hello[11]), 13), "abcdefghijklm");
@@ -187,6 +193,60 @@ TEST_F(Session, TalkOnDuringAnotherTalkIsIgnored)
     }
     EXPECT_TRUE(posted(Response::RemoteTalkTimedOut));
     EXPECT_TRUE(session.channelFree());
+    // The talker's event must not stay on display for good: its end is shown.
+    std::vector<std::pair<int32_t, int32_t>> shown;
+    events.setShower([&](const ChannelEvent& e) { shown.emplace_back(e.user, e.kind); });
+    for (int i = 0; i < 40; ++i)
+        step(0.05f);
+    EXPECT_NE(std::find(shown.begin(), shown.end(), std::pair<int32_t, int32_t>(7, ChannelEvent::Stopped)), shown.end());
+    ASSERT_NE(events.onDisplay(), nullptr);
+    EXPECT_NE(events.onDisplay()->kind, ChannelEvent::Talking);
+    events.setShower(nullptr);
+}
+
+TEST_F(Session, FramesCountFromEachTalksStartAndTheTailGoesOnCounting)
+{
+    joinAndGreet();
+    for (int talk = 0; talk < 2; ++talk) {
+        SCOPED_TRACE(talk);
+        session.talk(true);
+        sendFromServer(VoicePacket::control(0, VoiceMessage::TalkAck));
+        feedCapture(160 * 10);
+        for (int i = 0; i < 3; ++i)
+            step();
+        session.talk(false);
+        feedCapture(160 * 4); // what the audio path captured before it saw the release
+        audio.talk.setCaptureEnd(audio.capture.writeCount());
+        for (int i = 0; i < 3; ++i)
+            step(0.05f);
+        sendFromServer(VoicePacket::control(0, VoiceMessage::EndTalkAck));
+        step(0.05f);
+        std::vector<uint32_t> sequences;
+        for (const VoicePacket& p : received())
+            if (p.kind() == VoicePacket::Audio)
+                sequences.push_back(p.sequence());
+        ASSERT_EQ(sequences.size(), 14u);
+        for (uint32_t i = 0; i < sequences.size(); ++i)
+            EXPECT_EQ(sequences[i], i);
+        for (int i = 0; i < 40; ++i)
+            step(0.05f); // past the talk guard of the next press
+    }
+}
+
+TEST_F(Session, AnEndLeftFromATalkWithoutConnectionDoesNotEndTheNextTalk)
+{
+    // A talk that ended while the voice connection was down left its capture end behind.
+    audio.talk.setCaptureEnd(800);
+    joinAndGreet();
+    session.talk(true);
+    sendFromServer(VoicePacket::control(0, VoiceMessage::TalkAck));
+    feedCapture(160 * 20);
+    for (int i = 0; i < 5; ++i)
+        step();
+    std::vector<VoicePacket> sent = received();
+    EXPECT_EQ(countAudio(sent), 20);
+    EXPECT_EQ(countType(sent, VoiceMessage::EndTalk), 0) << "the talk is still on";
+    EXPECT_TRUE(session.talking());
 }
 
 TEST_F(Session, WithoutAcknowledgementOnly50FramesGoOutThenEndTalkRepeats)
@@ -336,7 +396,8 @@ TEST_F(Session, RefusedConnectionRetriesAfterTwoSeconds)
     peer.stopListening();
     channel.port = port;
     session.joined(channel);
-    step();
+    step(); // a poll hears of the refusal
+    step(); // the step that handles it
     collect();
     EXPECT_TRUE(posted(Response::TransmissionTrouble));
     EXPECT_FALSE(session.voiceConnected());
@@ -346,6 +407,16 @@ TEST_F(Session, RefusedConnectionRetriesAfterTwoSeconds)
     EXPECT_FALSE(posted(Response::TransmissionTrouble));
     step(1.1f);
     step();
+    step();
     collect();
     EXPECT_TRUE(posted(Response::TransmissionTrouble)) << "tried again after 2 s";
+}
+
+TEST_F(Session, TheEngineStepPrintsThePaddingTheAudioPathMade)
+{
+    audio.talk.reportCaptureEnd(1600, 37); // what the audio callback does at the end of a talk
+    testing::internal::CaptureStdout();
+    step();
+    step();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "filling missing buffer data for codec 37\n");
 }

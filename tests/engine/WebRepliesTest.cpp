@@ -273,44 +273,47 @@ TEST(OwnDetails, ComeFromTheSudPart)
 
 TEST(ImageReply, WritesThePictureOrRemovesTheTargetAndFailsOnErrorPages)
 {
+    using R = ImageReplyResult;
     ScratchFolder folder;
     const std::string target = folder.file("user_42.jpg");
     const std::string jpeg("\xFF\xD8\x00\x10JFIF\x00\xFF\xD9", 11);
     const struct {
         std::string reply;
-        bool ok;
+        R result;
         const char* file; // expected content; null: removed
     } cases[] = {
-        { "HTTP/1.0 200 OK\r\nContent-Type: image/jpeg\r\n\r\n" + jpeg, true, nullptr },
-        { "", true, nullptr },
-        { "abc", true, nullptr },
-        { "HTTP/1.0 404 Not Found\r\nContent-Type: text/html\r\n\r\n<html><head><title>Not Found</title>", false, "old" },
-        { "<!DOCTYPE html>\n<HTML><HEAD><TITLE>Error</TITLE></HEAD></HTML>", false, "old" },
-        { "<loadimage>FAIL</loadimage>", false, "old" },
-        { "HTTP/1.0 200 OK\r\n\r\n<loadimage/>", false, "old" },
-        { "<html><body>no title</body></html>", true, nullptr },
-        { "<status>FAIL</status>", true, nullptr },
-        { "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nno picture here", true, nullptr },
+        { "HTTP/1.0 200 OK\r\nContent-Type: image/jpeg\r\n\r\n" + jpeg, R::Written, nullptr },
+        { "HTTP/1.0 200 OK\r\ncontent-type: image/jpeg\r\nContent-Length: 11\r\n\r\n" + jpeg, R::Written, nullptr },
+        { "", R::NoPicture, nullptr },
+        { "abc", R::NoPicture, nullptr },
+        { "HTTP/1.0 404 Not Found\r\nContent-Type: text/html\r\n\r\n<html><head><title>Not Found</title>", R::Failed, "old" },
+        { "<!DOCTYPE html>\n<HTML><HEAD><TITLE>Error</TITLE></HEAD></HTML>", R::Failed, "old" },
+        { "<loadimage>FAIL</loadimage>", R::Failed, "old" },
+        { "HTTP/1.0 200 OK\r\n\r\n<loadimage/>", R::Failed, "old" },
+        { "<html><body>no title</body></html>", R::NoPicture, nullptr },
+        { "<status>FAIL</status>", R::NoPicture, nullptr },
+        { "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nno picture here", R::NoPicture, nullptr },
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(writeWholeFile(target, "old"));
-        EXPECT_EQ(readImageReply(Text(c.reply), Text(target)), c.ok) << c.reply;
-        if (&c == &cases[0])
-            EXPECT_EQ(readWholeFile(target), jpeg) << "the bytes after the marker, zero bytes included";
+        EXPECT_EQ(readImageReply(Text(c.reply), Text(target)), c.result) << c.reply;
+        if (c.result == R::Written)
+            EXPECT_EQ(readWholeFile(target), jpeg) << "the bytes after the headers, zero bytes included";
         else if (c.file)
             EXPECT_EQ(readWholeFile(target), c.file) << c.reply;
         else
             EXPECT_FALSE(std::filesystem::exists(target)) << c.reply;
     }
 
-    EXPECT_FALSE(readImageReply(Text("HTTP/1.0 200 OK\r\nContent-Type: image/jpeg\r\n\r\n" + jpeg),
-                                Text(folder.file("missing/user_1.jpg"))))
+    EXPECT_EQ(readImageReply(Text("HTTP/1.0 200 OK\r\nContent-Type: image/jpeg\r\n\r\n" + jpeg),
+                             Text(folder.file("missing/user_1.jpg"))),
+              R::Failed)
         << "a picture that cannot be written is a failure";
 
     const std::string busy = folder.file("busy");
     std::filesystem::create_directories(busy + "/inside");
     testing::internal::CaptureStdout();
-    EXPECT_TRUE(readImageReply(Text("ab"), Text(busy)));
+    EXPECT_EQ(readImageReply(Text("ab"), Text(busy)), R::NoPicture);
     EXPECT_EQ(testing::internal::GetCapturedStdout().rfind("Remove " + busy + " error ", 0), 0u);
 }
 

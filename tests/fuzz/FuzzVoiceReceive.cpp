@@ -30,7 +30,7 @@ public:
         return length <= 32;
     }
 
-    float clock = 0;
+    AudioClock clock { 0 };
     SecondsTimer traffic { &clock };
     SecondsTimer remoteTalk { &clock };
     ResponseMessages ring;

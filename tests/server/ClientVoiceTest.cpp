@@ -26,7 +26,7 @@ public:
     void clearReceiveWaiting() override { }
     bool setPositionText(uint32_t, const char*, int) override { return true; }
 
-    float clock = 0;
+    AudioClock clock { 0 };
     SecondsTimer traffic { &clock };
     SecondsTimer remoteTalk { &clock };
     ResponseMessages ring;

@@ -26,12 +26,12 @@ protected:
     // Runs engine steps while the clock advances by `seconds` in steps of 1/30 s.
     void run(float seconds)
     {
-        for (float end = clock + seconds; clock < end; clock += 1.0f / 30) {
+        for (double end = clock.seconds() + seconds; clock.seconds() < end; clock.advanceSeconds(1.0 / 30)) {
             queue.step();
         }
     }
 
-    float clock = 0;
+    AudioClock clock { 0 };
     ResponseMessages responses;
     ChannelEventQueue queue { responses, &clock };
     std::vector<std::pair<int, int>> shown;

@@ -6,7 +6,7 @@ using namespace Zumeli;
 
 TEST(SecondsTimer, ExpiresOnceStrictlyAfterTheDeadline)
 {
-    float clock = 10.0f;
+    AudioClock clock { 10.0 };
     SecondsTimer timer(&clock);
     EXPECT_FALSE(timer.isRunning());
     EXPECT_FALSE(timer.expired());
@@ -15,10 +15,10 @@ TEST(SecondsTimer, ExpiresOnceStrictlyAfterTheDeadline)
 
     timer.start(2.0f);
     EXPECT_TRUE(timer.isRunning());
-    clock = 12.0f;
+    clock.set(12.0);
     EXPECT_FALSE(timer.expired()) << "exactly at the deadline is not past it";
     EXPECT_FLOAT_EQ(timer.sinceStart(), 2.0f);
-    clock = 12.5f;
+    clock.set(12.5);
     EXPECT_FLOAT_EQ(timer.overdue(), 0.5f);
     EXPECT_TRUE(timer.expired());
     EXPECT_FALSE(timer.isRunning());
@@ -27,15 +27,15 @@ TEST(SecondsTimer, ExpiresOnceStrictlyAfterTheDeadline)
 
 TEST(SecondsTimer, StopAndRestart)
 {
-    float clock = 0.0f;
+    AudioClock clock { 0.0 };
     SecondsTimer timer;
     timer.setTimeSource(&clock);
     timer.start(1.0f);
     timer.stop();
-    clock = 5.0f;
+    clock.set(5.0);
     EXPECT_FALSE(timer.expired());
     timer.start(1.0f);
-    clock = 6.5f;
+    clock.set(6.5);
     EXPECT_TRUE(timer.expired());
 }
 
@@ -43,7 +43,7 @@ TEST(SecondsTimer, SystemClockAdvances)
 {
     SecondsTimer timer;
     timer.start(0.0f);
-    float first = timer.now();
+    double first = timer.now();
     while (timer.now() == first) { }
     EXPECT_TRUE(timer.expired());
 }
