@@ -3,6 +3,7 @@
 #include "app/AccountWindows.h"
 #include "app/ClientPanel.h"
 #include "app/ClientWindow.h"
+#include "app/DesktopLook.h"
 #include "app/CommandLineOptions.h"
 #include "app/MessageWindow.h"
 #include "app/PanelWidgets.h"
@@ -173,6 +174,7 @@ void ClientApplication::prepare(int argc, char** argv)
     m_localizer.setTable(&m_engine->localizer());
 
     // 6. The menu bar and the main window.
+    preferDarkLook();
     menu()->load(epiFourCC("main"));
     if (!windowManager()->openWindow(epiFourCC("main"))) {
         std::printf("The resource pack has no main window\n");
