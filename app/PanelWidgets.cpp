@@ -104,8 +104,9 @@ bool zumePresetButton::mouseUp(const epiPoint&)
         releaseMouse();
     if (m_downAt < 0)
         return true;
-    // The timer may not have run yet when the release comes late: the held time decides.
-    finish(clock() - m_downAt >= HoldSeconds ? Action::Store : Action::Switch);
+    // The timer may not have run yet when the release comes late: the held time decides (to a
+    // microsecond, so that clock sums that land a hair under two seconds still count as two).
+    finish(clock() - m_downAt >= HoldSeconds - 1e-6 ? Action::Store : Action::Switch);
     return true;
 }
 
