@@ -1,6 +1,5 @@
 #include "ui/epiApplication.h"
 
-#include "platform/Clock.h"
 #include "ui/epiAppCommandsList.h"
 #include "ui/epiBitmap.h"
 #include "ui/epiResources.h"
@@ -13,6 +12,7 @@
 #include "ui/epiXmlChunk.h"
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <unistd.h>
 
@@ -131,7 +131,9 @@ void epiApplication::setWindowSystem(std::unique_ptr<epiWindowSystem> windowSyst
 
 double epiApplication::now() const
 {
-    return static_cast<double>(Zumeli::Platform::tickMilliseconds()) * 0.001;
+    // The monotonic clock of the tick count, read to the microsecond: with whole milliseconds a
+    // timer due at t would fire only once the clock shows t + 1 ms.
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
 void epiApplication::waitSeconds(double seconds) const

@@ -63,8 +63,8 @@ public:
     // The window system the application's windows live on; null in a display-free application.
     epiWindowSystem* windowSystem() const { return m_windowSystem.get(); }
 
-    // Seconds of a monotonic clock. Held as a double: single-precision seconds since start-up
-    // lose the resolution a 2 ms timer needs after a few hours.
+    // Seconds of a monotonic clock, to the microsecond. Held as a double: single-precision
+    // seconds since start-up lose the resolution a 2 ms timer needs after a few hours.
     virtual double now() const;
     // Busy-waits until `seconds` have passed.
     void waitSeconds(double seconds) const;

@@ -164,28 +164,33 @@ int epiWindowApplication::execute(int argc, char** argv)
     return 0;
 }
 
+namespace {
+
+// Shuts a service down (still reachable: closing windows needs the window manager) and then
+// destroys it, clearing the slot before the destructor runs.
+template<typename Service>
+void destroyService(Service*& slot)
+{
+    if (!slot)
+        return;
+    slot->shutdown();
+    Service* service = slot;
+    slot = nullptr;
+    delete service;
+}
+
+} // namespace
+
 void epiWindowApplication::shutdown()
 {
-    if (m_windowManager) {
-        epiWindowManager* manager = m_windowManager;
-        manager->shutdown();
-        m_windowManager = nullptr;
-        delete manager;
-    }
-    delete m_keyboard;
-    m_keyboard = nullptr;
-    if (m_menu) {
-        m_menu->shutdown();
-        delete m_menu;
-        m_menu = nullptr;
-    }
-    delete m_clipboard;
-    m_clipboard = nullptr;
-    if (m_resources) {
-        m_resources->shutdown();
-        delete m_resources;
-        m_resources = nullptr;
-    }
+    destroyService(m_windowManager);
+    // The closed windows and their widgets still use the resources (images, fonts): they go
+    // before the resources do.
+    purgeReleased();
+    destroyService(m_keyboard);
+    destroyService(m_menu);
+    destroyService(m_clipboard);
+    destroyService(m_resources);
     purgeReleased();
     if (m_registered && g_current == this)
         g_current = nullptr;

@@ -72,13 +72,12 @@ void epiWindowManager::idle()
         Zumeli::Platform::sleepMilliseconds(2);
         return;
     }
-    // Until the next event or the earliest due timer (a timer fires once now() is past its due
-    // time, hence the extra millisecond). Without timers the wait is still bounded, so a quit()
-    // from another path is seen within a second.
+    // Until the next event or the earliest due timer. Without timers the wait is still bounded,
+    // so a quit() from another path is seen within a second.
     double wait = 1.0;
     double due = app->nextTimerDue();
     if (due >= 0)
-        wait = std::clamp(due - app->now() + 0.001, 0.0, wait);
+        wait = std::clamp(due - app->now(), 0.0, wait);
     system->waitForEvents(wait);
 }
 

@@ -47,6 +47,13 @@ struct epiMouseEvent
     static constexpr int kLeft = 1;
     static constexpr int kMiddle = 2;
     static constexpr int kRight = 4;
+    static constexpr int maskOf(epiMouseButton button)
+    {
+        return button == epiMouseButton::Left     ? kLeft
+               : button == epiMouseButton::Middle ? kMiddle
+               : button == epiMouseButton::Right  ? kRight
+                                                  : 0;
+    }
 
     epiMouseAction action = epiMouseAction::Move;
     epiMouseButton button = epiMouseButton::None; // the button that went down or up

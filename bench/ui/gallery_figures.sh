@@ -3,6 +3,7 @@
 #   - idle CPU over SECONDS with one window open: the loop's 2 ms sleep, the blocking wait, and a
 #     bare GTK window of the same size in GTK's own main loop (ticks of /proc/self/stat);
 #   - resident memory of each against the bare GTK window;
+#   - how late a 50 ms fixed-rate timer fires, with the sleep and with the blocking wait;
 #   - the time of a full redraw of the gallery's largest window (560 x 420) into its bitmap.
 #
 #   bench/ui/gallery_figures.sh [BUILD_DIR] [SECONDS]
@@ -28,9 +29,16 @@ blocking=$!
 "$bare" "$seconds" >"$out/bare" 2>&1 &
 baseline=$!
 wait $sleeping $blocking $baseline
+timer_seconds=$(( seconds < 10 ? seconds : 10 ))
+"$gallery" --open knob --idle sleep --measure-timers "$timer_seconds" >"$out/timers_sleep" 2>&1 &
+sleeping=$!
+"$gallery" --open knob --idle block --measure-timers "$timer_seconds" >"$out/timers_block" 2>&1 &
+blocking=$!
+wait $sleeping $blocking
 "$gallery" --open bttn --measure-redraw 500 --quit-after 0.5 >"$out/redraw" 2>&1
 
 grep -h '^idle' "$out/sleep" "$out/block" "$out/bare"
+grep -h '^timers' "$out/timers_sleep" "$out/timers_block"
 grep -h '^redraw' "$out/redraw"
 python3 - "$out" <<'PY'
 import re, sys, os

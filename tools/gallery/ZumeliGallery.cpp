@@ -4,7 +4,8 @@
 // windows and can measure its own idle cost and redraw time.
 //
 //   zumeli-gallery [--set FOLDER] [--fonts FOLDER] [--open bttn,knob,...] [--idle sleep|block]
-//                  [--measure-idle SECONDS] [--measure-redraw COUNT] [--quit-after SECONDS]
+//                  [--measure-idle SECONDS] [--measure-timers SECONDS] [--measure-redraw COUNT]
+//                  [--quit-after SECONDS]
 #include "GalleryResources.h"
 #include "ProcessFigures.h"
 
@@ -14,6 +15,7 @@
 #include "ui/epiWindowApplication.h"
 #include "ui/epiWindowManager.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -69,6 +71,42 @@ public:
     }
 };
 
+// How late a fixed-rate timer fires against its nominal due times.
+class LatenessProbe : public epiUiTimered
+{
+public:
+    static constexpr double kInterval = 0.05;
+
+    void start()
+    {
+        m_next = application()->now() + kInterval;
+        startTimer(kInterval, false, true);
+    }
+    void timerFired() override
+    {
+        m_late.push_back(application()->now() - m_next);
+        m_next += kInterval;
+    }
+    void report(const char* label) const
+    {
+        if (m_late.empty())
+            return;
+        std::vector<double> sorted = m_late;
+        std::sort(sorted.begin(), sorted.end());
+        double sum = 0;
+        for (double late : sorted)
+            sum += late;
+        std::printf("timers %s: late by %.2f ms on average, %.2f ms at the 99th percentile, %.2f ms at most "
+                    "(%zu firings)\n",
+                    label, sum / sorted.size() * 1000, sorted[sorted.size() * 99 / 100] * 1000, sorted.back() * 1000,
+                    sorted.size());
+    }
+
+private:
+    double m_next = 0;
+    std::vector<double> m_late;
+};
+
 struct Options
 {
     std::string set = ZUMELI_GALLERY_SET;
@@ -76,6 +114,7 @@ struct Options
     std::vector<std::string> open = {"bttn", "knob", "text", "cont", "natv"};
     bool blockingWait = false;
     double measureIdle = 0;
+    double measureTimers = 0;
     int measureRedraw = 0;
     double quitAfter = 0;
 };
@@ -108,7 +147,13 @@ public:
         if (m_options.measureRedraw > 0)
             measureRedraw();
         m_quit.setApplication(this);
-        double quitAfter = m_options.measureIdle > 0 ? m_options.measureIdle : m_options.quitAfter;
+        if (m_options.measureTimers > 0) {
+            m_lateness.setApplication(this);
+            m_lateness.start();
+        }
+        double quitAfter = m_options.measureIdle > 0     ? m_options.measureIdle
+                           : m_options.measureTimers > 0 ? m_options.measureTimers
+                                                         : m_options.quitAfter;
         if (quitAfter > 0)
             m_quit.startOneShotTimer(quitAfter);
         m_idleStart = ProcessFigures::sample();
@@ -120,7 +165,10 @@ public:
         if (m_options.measureIdle > 0)
             ProcessFigures::report(m_options.blockingWait ? "gallery, blocking wait" : "gallery, 2 ms sleep",
                                    m_idleStart, ProcessFigures::sample());
+        if (m_options.measureTimers > 0)
+            m_lateness.report(m_options.blockingWait ? "blocking wait" : "2 ms sleep");
         m_quit.cancelAllTimers();
+        m_lateness.cancelAllTimers();
     }
 
     bool handleCommand(epiCode code) override
@@ -162,6 +210,7 @@ private:
 
     Options m_options;
     QuitTimer m_quit;
+    LatenessProbe m_lateness;
     ProcessFigures::Sample m_idleStart;
 };
 
@@ -201,6 +250,8 @@ int main(int argc, char** argv)
             options.blockingWait = std::strcmp(value, "block") == 0;
         else if (option == "--measure-idle")
             options.measureIdle = std::atof(value);
+        else if (option == "--measure-timers")
+            options.measureTimers = std::atof(value);
         else if (option == "--measure-redraw")
             options.measureRedraw = std::atoi(value);
         else if (option == "--quit-after")

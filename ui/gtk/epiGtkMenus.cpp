@@ -37,13 +37,13 @@ std::string labelOnly(const std::string& label)
     return label.substr(0, label.find('\t'));
 }
 
-GtkWidget* buildItems(epiGtkWindowSystem& system, const std::map<epiMenuHandle, epiGtkWindowSystem::Menu>& menus,
-                      epiMenuHandle menu, GtkWidget* shell, epiWindowHandle window, int* chosen)
+GtkWidget* buildItems(epiGtkWindowSystem& system, const epiMenuRecords& menus, epiMenuHandle menu, GtkWidget* shell,
+                      epiWindowHandle window, int* chosen)
 {
-    auto found = menus.find(menu);
-    if (found == menus.end())
+    const epiMenuRecords::Menu* found = menus.find(menu);
+    if (!found)
         return shell;
-    for (const epiGtkWindowSystem::MenuItem& item : found->second.items) {
+    for (const epiMenuRecords::Item& item : found->items) {
         GtkWidget* widget;
         if (item.separator) {
             widget = gtk_separator_menu_item_new();
@@ -77,46 +77,36 @@ GtkWidget* buildItems(epiGtkWindowSystem& system, const std::map<epiMenuHandle, 
 epiMenuHandle epiGtkWindowSystem::createMenuBar()
 {
     epiMenuHandle handle = newHandle();
-    m_menus[handle];
+    m_menus.create(handle, true);
     return handle;
 }
 
 epiMenuHandle epiGtkWindowSystem::createPopupMenu()
 {
     epiMenuHandle handle = newHandle();
-    m_menus[handle];
+    m_menus.create(handle, false);
     return handle;
 }
 
 void epiGtkWindowSystem::appendMenuItem(epiMenuHandle menu, const std::string& label, int identifier,
                                         const Accelerator& accelerator)
 {
-    if (auto found = m_menus.find(menu); found != m_menus.end())
-        found->second.items.push_back({label, identifier, accelerator, 0, false});
+    m_menus.appendItem(menu, label, identifier, accelerator);
 }
 
 void epiGtkWindowSystem::appendSeparator(epiMenuHandle menu)
 {
-    if (auto found = m_menus.find(menu); found != m_menus.end())
-        found->second.items.push_back({{}, 0, {}, 0, true});
+    m_menus.appendSeparator(menu);
 }
 
 void epiGtkWindowSystem::appendSubmenu(epiMenuHandle menu, const std::string& label, epiMenuHandle submenu)
 {
-    if (auto found = m_menus.find(menu); found != m_menus.end())
-        found->second.items.push_back({label, 0, {}, submenu, false});
+    m_menus.appendSubmenu(menu, label, submenu);
 }
 
 void epiGtkWindowSystem::destroyMenu(epiMenuHandle menu)
 {
-    auto found = m_menus.find(menu);
-    if (found == m_menus.end())
-        return;
-    std::vector<MenuItem> items = std::move(found->second.items);
-    m_menus.erase(found);
-    for (const MenuItem& item : items)
-        if (item.submenu)
-            destroyMenu(item.submenu);
+    m_menus.destroy(menu);
 }
 
 GtkWidget* epiGtkWindowSystem::buildMenu(Window& record, epiMenuHandle menu, bool bar)
@@ -133,7 +123,7 @@ void epiGtkWindowSystem::setWindowMenuBar(epiWindowHandle window, epiMenuHandle 
         gtk_widget_destroy(record->menuBar);
         record->menuBar = nullptr;
     }
-    if (!m_menus.count(menuBar))
+    if (!m_menus.find(menuBar))
         return;
     record->menuBar = buildMenu(*record, menuBar, true);
     gtk_box_pack_start(GTK_BOX(record->box), record->menuBar, FALSE, FALSE, 0);
@@ -149,7 +139,7 @@ void epiGtkWindowSystem::setWindowMenuBar(epiWindowHandle window, epiMenuHandle 
 int epiGtkWindowSystem::trackPopupMenu(epiWindowHandle window, epiMenuHandle menu, epiPoint at)
 {
     Window* record = findWindow(window);
-    if (!record || !m_menus.count(menu) || !gtk_widget_get_realized(record->area))
+    if (!record || !m_menus.find(menu) || !gtk_widget_get_realized(record->area))
         return 0;
     int chosen = 0;
     GtkWidget* popup = buildItems(*this, m_menus, menu, gtk_menu_new(), window, &chosen);

@@ -30,17 +30,6 @@ epiMouseButton buttonOf(guint button)
     }
 }
 
-int maskOf(epiMouseButton button)
-{
-    switch (button) {
-    case epiMouseButton::Left: return epiMouseEvent::kLeft;
-    case epiMouseButton::Middle: return epiMouseEvent::kMiddle;
-    case epiMouseButton::Right: return epiMouseEvent::kRight;
-    case epiMouseButton::None: break;
-    }
-    return 0;
-}
-
 gboolean onDelete(GtkWidget*, GdkEvent*, gpointer data)
 {
     auto* record = static_cast<Window*>(data);
@@ -113,6 +102,18 @@ void onActive(GObject*, GParamSpec*, gpointer data)
         record->listener->windowActivated(active);
 }
 
+// A mouse event at (x, y) with the buttons and modifiers of a GDK state.
+epiMouseEvent mouseEvent(epiMouseAction action, gdouble x, gdouble y, guint state)
+{
+    epiMouseEvent mouse;
+    mouse.action = action;
+    mouse.point = {static_cast<int32_t>(x), static_cast<int32_t>(y)};
+    mouse.buttons = buttonsOf(state);
+    mouse.shift = state & GDK_SHIFT_MASK;
+    mouse.control = state & GDK_CONTROL_MASK;
+    return mouse;
+}
+
 gboolean onButton(GtkWidget* widget, GdkEventButton* event, gpointer data)
 {
     auto* record = static_cast<Window*>(data);
@@ -122,18 +123,15 @@ gboolean onButton(GtkWidget* widget, GdkEventButton* event, gpointer data)
         return TRUE;
     if (event->type == GDK_BUTTON_PRESS)
         gtk_widget_grab_focus(widget);
-    epiMouseEvent mouse;
-    mouse.action = event->type == GDK_BUTTON_PRESS ? epiMouseAction::Down : epiMouseAction::Up;
+    bool down = event->type == GDK_BUTTON_PRESS;
+    epiMouseEvent mouse =
+        mouseEvent(down ? epiMouseAction::Down : epiMouseAction::Up, event->x, event->y, event->state);
     mouse.button = buttonOf(event->button);
-    mouse.point = {static_cast<int32_t>(event->x), static_cast<int32_t>(event->y)};
     // The state holds the buttons before the event.
-    mouse.buttons = buttonsOf(event->state);
-    if (mouse.action == epiMouseAction::Down)
-        mouse.buttons |= maskOf(mouse.button);
+    if (down)
+        mouse.buttons |= epiMouseEvent::maskOf(mouse.button);
     else
-        mouse.buttons &= ~maskOf(mouse.button);
-    mouse.shift = event->state & GDK_SHIFT_MASK;
-    mouse.control = event->state & GDK_CONTROL_MASK;
+        mouse.buttons &= ~epiMouseEvent::maskOf(mouse.button);
     record->listener->windowMouse(mouse);
     return TRUE;
 }
@@ -143,13 +141,7 @@ gboolean onMotion(GtkWidget*, GdkEventMotion* event, gpointer data)
     auto* record = static_cast<Window*>(data);
     if (!record->listener || !record->enabled)
         return TRUE;
-    epiMouseEvent mouse;
-    mouse.action = epiMouseAction::Move;
-    mouse.point = {static_cast<int32_t>(event->x), static_cast<int32_t>(event->y)};
-    mouse.buttons = buttonsOf(event->state);
-    mouse.shift = event->state & GDK_SHIFT_MASK;
-    mouse.control = event->state & GDK_CONTROL_MASK;
-    record->listener->windowMouse(mouse);
+    record->listener->windowMouse(mouseEvent(epiMouseAction::Move, event->x, event->y, event->state));
     return TRUE;
 }
 
@@ -161,11 +153,8 @@ gboolean onScroll(GtkWidget*, GdkEventScroll* event, gpointer data)
     int steps = event->direction == GDK_SCROLL_UP ? 1 : event->direction == GDK_SCROLL_DOWN ? -1 : 0;
     if (steps == 0)
         return TRUE;
-    epiMouseEvent mouse;
-    mouse.action = epiMouseAction::Wheel;
-    mouse.point = {static_cast<int32_t>(event->x), static_cast<int32_t>(event->y)};
+    epiMouseEvent mouse = mouseEvent(epiMouseAction::Wheel, event->x, event->y, event->state);
     mouse.wheelSteps = steps;
-    mouse.buttons = buttonsOf(event->state);
     record->listener->windowMouse(mouse);
     return TRUE;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 // The GTK 3 window system. Private to ui/gtk/: nothing above the seam includes this header.
+#include "ui/epiMenuRecords.h"
 #include "ui/epiWindowSystem.h"
 
 #include <gtk/gtk.h>
@@ -47,18 +48,8 @@ public:
         int silent = 0;                 // > 0 while the toolkit itself changes the control
         int32_t progress = 0;
     };
-    struct MenuItem
-    {
-        std::string label;
-        int identifier = 0;
-        Accelerator accelerator;
-        epiMenuHandle submenu = 0;
-        bool separator = false;
-    };
-    struct Menu
-    {
-        std::vector<MenuItem> items;
-    };
+    using MenuItem = epiMenuRecords::Item;
+    using Menu = epiMenuRecords::Menu;
 
     static std::unique_ptr<epiGtkWindowSystem> create();
     ~epiGtkWindowSystem() override;
@@ -135,7 +126,7 @@ private:
     uintptr_t m_lastHandle = 0;
     std::map<epiWindowHandle, std::unique_ptr<Window>> m_windows;
     std::map<epiControlHandle, std::unique_ptr<Control>> m_controls;
-    std::map<epiMenuHandle, Menu> m_menus;
+    epiMenuRecords m_menus;
     std::set<int> m_keysDown;
 };
 

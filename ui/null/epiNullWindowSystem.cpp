@@ -38,8 +38,7 @@ const epiNullWindowSystem::Control* epiNullWindowSystem::control(epiControlHandl
 
 const epiNullWindowSystem::Menu* epiNullWindowSystem::menu(epiMenuHandle menu) const
 {
-    auto found = m_menus.find(menu);
-    return found == m_menus.end() ? nullptr : &found->second;
+    return m_menus.find(menu);
 }
 
 // ----- windows -----
@@ -298,46 +297,37 @@ void epiNullWindowSystem::selectControlText(epiControlHandle control)
 epiMenuHandle epiNullWindowSystem::createMenuBar()
 {
     epiMenuHandle handle = newHandle();
-    m_menus[handle].bar = true;
+    m_menus.create(handle, true);
     return handle;
 }
 
 epiMenuHandle epiNullWindowSystem::createPopupMenu()
 {
     epiMenuHandle handle = newHandle();
-    m_menus[handle].bar = false;
+    m_menus.create(handle, false);
     return handle;
 }
 
 void epiNullWindowSystem::appendMenuItem(epiMenuHandle menu, const std::string& label, int identifier,
                                          const Accelerator& accelerator)
 {
-    if (auto found = m_menus.find(menu); found != m_menus.end())
-        found->second.items.push_back({label, identifier, accelerator, 0, false});
+    m_menus.appendItem(menu, label, identifier, accelerator);
 }
 
 void epiNullWindowSystem::appendSeparator(epiMenuHandle menu)
 {
-    if (auto found = m_menus.find(menu); found != m_menus.end())
-        found->second.items.push_back({{}, 0, {}, 0, true});
+    m_menus.appendSeparator(menu);
 }
 
 void epiNullWindowSystem::appendSubmenu(epiMenuHandle menu, const std::string& label, epiMenuHandle submenu)
 {
-    if (auto found = m_menus.find(menu); found != m_menus.end())
-        found->second.items.push_back({label, 0, {}, submenu, false});
+    m_menus.appendSubmenu(menu, label, submenu);
 }
 
 void epiNullWindowSystem::destroyMenu(epiMenuHandle menu)
 {
-    auto found = m_menus.find(menu);
-    if (found == m_menus.end())
+    if (!m_menus.destroy(menu))
         return;
-    std::vector<MenuItem> items = std::move(found->second.items);
-    m_menus.erase(found);
-    for (const MenuItem& item : items)
-        if (item.submenu)
-            destroyMenu(item.submenu);
     for (auto& [handle, record] : m_windows)
         if (record.menuBar == menu)
             record.menuBar = 0;
@@ -353,7 +343,7 @@ int epiNullWindowSystem::trackPopupMenu(epiWindowHandle, epiMenuHandle menu, epi
 {
     int choice = m_nextPopupChoice;
     m_nextPopupChoice = 0;
-    return m_menus.count(menu) ? choice : 0;
+    return m_menus.find(menu) ? choice : 0;
 }
 
 // ----- dialogs and clipboard -----
@@ -456,21 +446,6 @@ void epiNullWindowSystem::queue(std::function<void()> event)
     m_events.push_back(std::move(event));
 }
 
-namespace {
-
-int buttonMask(epiMouseButton button)
-{
-    switch (button) {
-    case epiMouseButton::Left: return epiMouseEvent::kLeft;
-    case epiMouseButton::Middle: return epiMouseEvent::kMiddle;
-    case epiMouseButton::Right: return epiMouseEvent::kRight;
-    case epiMouseButton::None: break;
-    }
-    return 0;
-}
-
-} // namespace
-
 void epiNullWindowSystem::mouseDown(epiWindowHandle window, epiPoint at, epiMouseButton button)
 {
     queue([this, window, at, button] {
@@ -482,7 +457,7 @@ void epiNullWindowSystem::mouseDown(epiWindowHandle window, epiPoint at, epiMous
         event.action = epiMouseAction::Down;
         event.button = button;
         event.point = at;
-        event.buttons = buttonMask(button);
+        event.buttons = epiMouseEvent::maskOf(button);
         record->listener->windowMouse(event);
     });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/epiBitmap.h"
+#include "ui/epiMenuRecords.h"
 #include "ui/epiWindowSystem.h"
 
 #include <condition_variable>
@@ -46,19 +47,8 @@ public:
         int selectionStart = 0;
         int selectionEnd = 0;
     };
-    struct MenuItem
-    {
-        std::string label;
-        int identifier = 0; // 0: separator or sub-menu
-        Accelerator accelerator;
-        epiMenuHandle submenu = 0;
-        bool separator = false;
-    };
-    struct Menu
-    {
-        bool bar = false;
-        std::vector<MenuItem> items;
-    };
+    using MenuItem = epiMenuRecords::Item;
+    using Menu = epiMenuRecords::Menu;
 
     epiNullWindowSystem();
     ~epiNullWindowSystem() override;
@@ -162,7 +152,7 @@ private:
     uintptr_t m_lastHandle = 0;
     std::map<epiWindowHandle, Window> m_windows;
     std::map<epiControlHandle, Control> m_controls;
-    std::map<epiMenuHandle, Menu> m_menus;
+    epiMenuRecords m_menus;
     std::map<epiWindowHandle, epiControlHandle> m_focus;
     epiWindowHandle m_foreground = 0;
     std::deque<std::function<void()>> m_events;
