@@ -15,6 +15,7 @@
 #include "ui/epiResources.h"
 #include "ui/epiWindowSystem.h"
 
+#include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -33,6 +34,8 @@ constexpr const char* WindowCodes[] = {
     "autk", "peos", "blnd", "phot", "chDe", "plut", "chLi", "pwch", "chmo", "regi", "geow", "setp",
     "gpss", "smsg", "lgin", "spct", "main", "subm", "tahi", "tsta", "usdl", "uspr",
 };
+
+std::atomic<bool> g_quitRequested {false};
 
 epiWindow* makeWindow(epiCode id)
 {
@@ -138,9 +141,9 @@ void ClientApplication::prepare(int argc, char** argv)
             endStart(0);
             return;
         }
-        m_instanceWatch.setApplication(this);
-        m_instanceWatch.startTimer(InstanceWatchSeconds);
     }
+    m_instanceWatch.setApplication(this);
+    m_instanceWatch.startTimer(InstanceWatchSeconds);
 
     // 2. The options.
     CommandLineOptions& options = CommandLineOptions::process();
@@ -200,10 +203,14 @@ void ClientApplication::raiseMainWindow()
     windowManager()->bringToFront(main);
 }
 
+void ClientApplication::requestQuit() { g_quitRequested.store(true); }
+
 void ClientApplication::InstanceWatch::timerFired()
 {
     if (m_app.m_instance && m_app.m_instance->takeRaiseRequest())
         m_app.raiseMainWindow();
+    if (g_quitRequested.exchange(false) && m_app.windowManager())
+        m_app.windowManager()->dispatchCommand(epiFourCC("quit"));
 }
 
 bool ClientApplication::handleCommand(epiCode code)

@@ -53,6 +53,8 @@ public:
     std::optional<int> earlyExit() const { return m_earlyExit; }
     // The single-instance check can be left out (tests that run several applications in turn).
     void setSingleInstanceCheck(bool check) { m_checkSingleInstance = check; }
+    // Asks the running application to quit as File > Quit does (from a signal handler).
+    static void requestQuit();
     // The window codes this program can create, in the order of the table.
     static bool isWindowCode(epiCode code);
 
