@@ -61,7 +61,8 @@ class Display:
 
 
 class Desktop:
-    """The zumeli program with a home of its own."""
+    """The zumeli program with a home of its own; without a microphone file it runs the null sound
+    back end (silence, nothing played)."""
 
     def __init__(self, build, folder, display, server, user, password, microphone, speaker):
         home = os.path.join(folder, "desktop")
@@ -74,7 +75,8 @@ class Desktop:
                     % server.web_port)
         env = dict(display.env(), HOME=home, XDG_DATA_HOME=os.path.join(home, "data"),
                    XDG_CONFIG_HOME=os.path.join(home, "config"), XDG_RUNTIME_DIR=home,
-                   ZUMELI_AUDIO="file:%s:%s" % (microphone, speaker), NO_AT_BRIDGE="1")
+                   ZUMELI_AUDIO="file:%s:%s" % (microphone, speaker) if microphone else "null",
+                   NO_AT_BRIDGE="1")
         self.log_path = os.path.join(folder, "desktop.log")
         self.log = open(self.log_path, "wb")
         self.process = subprocess.Popen([os.path.join(build, "app", "zumeli"), "-prefspath", prefs,
