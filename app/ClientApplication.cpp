@@ -145,6 +145,9 @@ void ClientApplication::prepare(int argc, char** argv)
     m_instanceWatch.setApplication(this);
     m_instanceWatch.startTimer(InstanceWatchSeconds);
 
+    // An idle loop waits for the next event or timer instead of waking every 2 ms.
+    windowManager()->setBlockingWait(true);
+
     // 2. The options.
     CommandLineOptions& options = CommandLineOptions::process();
     options.scan(argc, argv, stdout);

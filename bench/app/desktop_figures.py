@@ -70,7 +70,7 @@ def main():
     try:
         server.start()
         register(build, folder, server, "dora", "secret-three")
-        bare_command = [os.path.join(build, "tools", "zumeli-bare-gtk"), "30"]
+        bare_command = [os.path.join(build, "tools", "zumeli-bare-gtk"), str(int(idle) + 120)]
         env = dict(display.env(), NO_AT_BRIDGE="1", ZUMELI_AUDIO="null", XDG_RUNTIME_DIR=folder,
                    HOME=folder, XDG_CONFIG_HOME=os.path.join(folder, "cfg"), XDG_DATA_HOME=os.path.join(folder, "dat"))
         client_command = [os.path.join(build, "app", "zumeli"), "-user", "dora", "-pass", "secret-three"]

@@ -313,3 +313,43 @@ TEST_F(PanelTest, AccountWindowsCheckWhatWasTypedBeforeCallingTheService)
     m_system->flush();
     EXPECT_EQ(m_system->control(control(change, "stts"))->text, "Check passwords again.");
 }
+
+TEST_F(PanelTest, TheDialTunesWhereItComesToRestAndAFlickSpinsItFurther)
+{
+    startAsGuest();
+    ASSERT_TRUE(tunedTo(1000));
+    auto* dial = dynamic_cast<UiFrequencyDisplay2*>(item("disp"));
+    ASSERT_NE(dial, nullptr);
+    const epiPoint at = centre("disp");
+    const int pixels = 6; // 'pxCh' of the dial in the layout
+
+    // A slow drag up by three and a half channels, held still, then let go: it creeps to a whole
+    // channel and tunes there.
+    m_system->mouseDown(m_main->handle(), at);
+    m_system->flush();
+    for (int step = 1; step <= 7; ++step) {
+        pump(0.1);
+        m_system->mouseMove(m_main->handle(), {at.x, at.y - step * pixels / 2});
+        m_system->flush();
+    }
+    EXPECT_EQ(text("infc"), "10.04") << "the readout follows the drag (3.5 channels, rounded)";
+    pump(0.5);
+    m_system->mouseUp(m_main->handle(), {at.x, at.y - 7 * pixels / 2});
+    m_system->flush();
+    EXPECT_TRUE(dial->isMoving());
+    ASSERT_TRUE(tunedTo(1004)) << m_panel->currentChannel();
+    EXPECT_FALSE(dial->isMoving());
+
+    // A flick: the last move comes right before the release, so the dial spins on.
+    m_system->mouseDown(m_main->handle(), at);
+    m_system->flush();
+    pump(Tick);
+    m_system->mouseMove(m_main->handle(), {at.x, at.y - 2 * pixels});
+    m_system->flush();
+    m_system->mouseUp(m_main->handle(), {at.x, at.y - 2 * pixels});
+    m_system->flush();
+    EXPECT_GT(dial->speed(), 0.0);
+    ASSERT_TRUE(waitFor([&] { return !dial->isMoving(); }, 20.0));
+    EXPECT_GT(dial->channel(), 1006) << "a flick goes beyond the two channels dragged";
+    EXPECT_TRUE(tunedTo(dial->channel()));
+}
