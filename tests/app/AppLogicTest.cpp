@@ -238,8 +238,10 @@ TEST(Localization, EveryMarkedTextOfTheClientIsInTheShippedTable)
     const std::regex inDocument(R"re(>\]([^<\]\[]+)\[<)re");
     for (const char* folder : {"app", "resources/layouts", "resources/menus"})
         for (const auto& entry : std::filesystem::directory_iterator(root / folder)) {
-            std::string text = readFile(entry.path());
             bool source = entry.path().extension() == ".cpp";
+            if (!entry.is_regular_file() || (!source && entry.path().extension() != ".xml"))
+                continue;
+            std::string text = readFile(entry.path());
             if (source)
                 text = std::regex_replace(text, std::regex(R"re("\s*\n\s*")re"), "");
             const std::regex& pattern = source ? inSource : inDocument;
