@@ -17,7 +17,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "e2e"))
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "app"))
-from desktop_e2e import CHANNEL_LAMP, Desktop, Display, lit_green  # noqa: E402
+from desktop_e2e import CHANNEL_LAMP, Desktop, Display, lit_green, stop_process  # noqa: E402
 from zumeli_e2e import Server, register  # noqa: E402
 
 TICKS = os.sysconf("SC_CLK_TCK")
@@ -47,12 +47,7 @@ def time_to_window(display, command, title, env):
         if found:
             shown = time.monotonic() - start
             break
-    process.terminate()
-    try:
-        process.wait(5)
-    except subprocess.TimeoutExpired:
-        process.kill()
-        process.wait()
+    stop_process(process)
     return shown
 
 
@@ -108,13 +103,7 @@ def main():
         return 0
     finally:
         for process in (bare, desktop.process if desktop else None):
-            if process and process.poll() is None:
-                process.terminate()
-                try:
-                    process.wait(5)
-                except subprocess.TimeoutExpired:
-                    process.kill()
-                    process.wait()
+            stop_process(process)
         server.stop()
         display.stop()
 

@@ -28,6 +28,17 @@ BUSY = (216, 340)
 CHANNEL_LAMP = (339, 55)
 
 
+def stop_process(process):
+    """Terminates a process we started and waits for it, killing it after 5 s."""
+    if process and process.poll() is None:
+        process.terminate()
+        try:
+            process.wait(5)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+
+
 class Display:
     """An Xvfb server on a free display number."""
 
@@ -51,13 +62,7 @@ class Display:
         return subprocess.run(list(command), env=self.env(), capture_output=True, text=True, timeout=20)
 
     def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        stop_process(self.process)
 
 
 class Desktop:
@@ -124,13 +129,7 @@ class Desktop:
         return False
 
     def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        stop_process(self.process)
 
 
 def lit_red(rgb):
