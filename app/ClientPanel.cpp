@@ -477,6 +477,13 @@ bool ClientPanel::receiveCommand(epiCode command, intptr_t value, intptr_t extra
         m_client->connect();
         return true;
     case epiFourCC("quit"): quitWithDisconnect(); return true;
+    // Windows that prepare a message, an invitation or an abuse report for a user or a group.
+    case epiFourCC("mesg"):
+    case epiFourCC("Gmes"): openWindowFor(epiFourCC("nume"), command, value); return true;
+    case epiFourCC("bell"):
+    case epiFourCC("Gbel"): openWindowFor(epiFourCC("nuin"), command, value); return true;
+    case epiFourCC("uabu"): openWindowFor(epiFourCC("nuab"), command, value); return true;
+    case epiFourCC("admi"): openAdministration(); return true;
     default: break;
     }
     // A command named after one of the panel's items works as the item would.
@@ -556,6 +563,26 @@ void ClientPanel::notifyWindow(epiCode window, epiCode command)
         return;
     if (epiWindow* open = application()->windowManager()->findWindow(window))
         open->receiveCommand(command, 0, 0);
+}
+
+void ClientPanel::openWindowFor(epiCode window, epiCode command, intptr_t id)
+{
+    if (!application() || !application()->windowManager())
+        return;
+    // The window learns whom it is for from the command that opened it.
+    if (epiWindow* open = application()->windowManager()->showOrOpenWindow(window))
+        open->receiveCommand(command, id, 0);
+}
+
+void ClientPanel::openAdministration()
+{
+    if (!m_client || !application() || !application()->windowManager())
+        return;
+    Zumeli::ChannelStatus status;
+    epiCode window = epiFourCC("admr");
+    if (m_client->getUserChannelStatus(status) && (status.isAdmin || status.isCoadmin))
+        window = status.type == 1 ? epiFourCC("adfc") : epiFourCC("admi");
+    application()->windowManager()->showOrOpenWindow(window);
 }
 
 void ClientPanel::showMessage(const char* marked)

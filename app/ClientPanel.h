@@ -145,6 +145,9 @@ private:
     void registerHotKey();
     void unregisterHotKey();
     void showMessage(const char* marked);
+    void openWindowFor(epiCode window, epiCode command, intptr_t id);
+    // The user's administration window for this channel, or the request for one.
+    void openAdministration();
     void notifyWindow(epiCode window, epiCode command);
     double clock() const;
 

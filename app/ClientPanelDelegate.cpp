@@ -159,8 +159,15 @@ void ClientPanel::onChannelEvent(const Zumeli::ChannelEvent& event)
     Zumeli::Text name;
     if (!m_client->getUserName(event.user, name))
         name = Zumeli::Text("?");
+    std::string who = name.c_str();
+    Zumeli::PeopleEntry person;
+    if (m_client->getUserRecord(event.user, person) && person.stf)
+        who += tr(" ]-staff-[");
+    Zumeli::ChannelElement channel;
+    if (m_client->getCurrentChannelRecord(channel) && channel.adminId != 0 && channel.adminId == event.user)
+        who += tr(" ]-admin-[");
     std::string marked = std::string("]") + Zumeli::ChannelEvent::textId(event.kind) + "[";
-    std::string line = std::string(name.c_str()) + " " + tr(marked.c_str());
+    std::string line = who + " " + tr(marked.c_str());
     setItemText("pein", line);
 }
 

@@ -234,7 +234,7 @@ TEST(Localization, EveryMarkedTextOfTheClientIsInTheShippedTable)
     table.clearMissing();
 
     std::vector<std::string> texts;
-    const std::regex inSource(R"re("\]([^"\]\[]+)\[")re");
+    const std::regex inSource(R"re("[^"\]\[\n]*\]([^"\]\[]+)\[[^"\]\[\n]*")re");
     const std::regex inDocument(R"re(>\]([^<\]\[]+)\[<)re");
     for (const char* folder : {"app", "resources/layouts", "resources/menus"})
         for (const auto& entry : std::filesystem::directory_iterator(root / folder)) {
