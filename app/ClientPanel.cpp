@@ -72,6 +72,13 @@ void ClientPanel::setInfo(const std::string& text)
 
 bool ClientPanel::hasSoundDevice() const { return m_keeper && !m_keeper->onStandIn(); }
 
+std::string ClientPanel::standingNotice()
+{
+    if (m_keeper && m_keeper->onStandIn())
+        return tr("]No sound device: running without sound[");
+    return m_hotKeyNotice;
+}
+
 // ----- start and stop -----
 
 void ClientPanel::start(Zumeli::Client* client, Localizer* localizer)
@@ -196,7 +203,7 @@ void ClientPanel::openStream()
     m_keeper->setDevices(input.c_str(), output.c_str());
     if (!m_keeper->start()) {
         std::printf("%s\n", m_keeper->status().c_str());
-        setInfo(tr("]No sound device: running without sound[").c_str());
+        setInfo(standingNotice());
     }
     m_hardware.setMuted(itemOn("mute"));
 }

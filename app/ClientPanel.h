@@ -63,6 +63,8 @@ public:
     HotKeyController& hotKey() { return m_hotKey; }
     const std::string& hotKeyNotice() const { return m_hotKeyNotice; }
     bool hasSoundDevice() const;
+    // What the info line keeps saying: no sound device, or a talk key that works only focused.
+    std::string standingNotice();
     // A refresh tick, as the timer runs it.
     void refresh();
     void setQuitHandler(std::function<void()> handler) { m_quitHandler = std::move(handler); }

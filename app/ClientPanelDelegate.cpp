@@ -79,7 +79,8 @@ void ClientPanel::onChannelChanged(int channel)
     char title[64];
     std::snprintf(title, sizeof title, "%s   %s", tr("]Canal[").c_str(), channelText(channel).c_str());
     setItemText("titl", title);
-    setInfo("");
+    // The info line is cleared, but a machine without sound or a key without a grab stays said.
+    setInfo(standingNotice());
     if (m_dial)
         m_dial->setChannel(channel);
     showChannelEntry(channelText(channel));

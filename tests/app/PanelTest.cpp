@@ -353,3 +353,13 @@ TEST_F(PanelTest, TheDialTunesWhereItComesToRestAndAFlickSpinsItFurther)
     EXPECT_GT(dial->channel(), 1006) << "a flick goes beyond the two channels dragged";
     EXPECT_TRUE(tunedTo(dial->channel()));
 }
+
+TEST_F(PanelTest, WithoutAUsableSoundDeviceTheClientStillLogsInAndSaysSo)
+{
+    // A microphone file that cannot be read: the chosen back end fails and silence stands in.
+    ::setenv("ZUMELI_AUDIO", ("file:" + (m_home / "missing.wav").string() + ":" + (m_home / "out.wav").string()).c_str(), 1);
+    startAsGuest();
+    ASSERT_TRUE(tunedTo(1000));
+    EXPECT_FALSE(m_panel->hasSoundDevice());
+    EXPECT_EQ(text("info"), "No sound device: running without sound");
+}
