@@ -5,6 +5,7 @@
 #include "app/ClientWindow.h"
 #include "app/Favourites.h"
 #include "app/PanelWidgets.h"
+#include "app/SingleInstance.h"
 #include "engine/Client.h"
 #include "engine/Manager.h"
 #include "tests/server/ServerFixture.h"
@@ -61,7 +62,7 @@ protected:
     }
 
     // Starts the client with these stored settings (besides the service address).
-    void start(std::vector<std::pair<std::string, std::string>> settings)
+    void start(std::vector<std::pair<std::string, std::string>> settings, bool singleInstance = false)
     {
         settings.push_back({"private.service.host", "127.0.0.1"});
         settings.push_back({"private.service.port", std::to_string(m_server->webPort())});
@@ -75,7 +76,7 @@ protected:
         auto system = std::make_unique<epiNullWindowSystem>();
         m_system = system.get();
         m_app.useWindowSystem(std::move(system));
-        m_app.setSingleInstanceCheck(false);
+        m_app.setSingleInstanceCheck(singleInstance);
         ASSERT_TRUE(m_app.init());
         m_started = true;
         std::vector<std::string> arguments = {".", "-prefspath", m_prefsPath};
@@ -83,7 +84,8 @@ protected:
         for (std::string& argument : arguments)
             argv.push_back(argument.data());
         m_app.prepare(int(argv.size()), argv.data());
-        ASSERT_FALSE(m_app.earlyExit());
+        if (m_app.earlyExit())
+            return;
         auto* window = dynamic_cast<ClientWindow*>(m_app.windowManager()->findWindow(epiFourCC("main")));
         ASSERT_NE(window, nullptr);
         m_main = window;
@@ -362,4 +364,38 @@ TEST_F(PanelTest, WithoutAUsableSoundDeviceTheClientStillLogsInAndSaysSo)
     ASSERT_TRUE(tunedTo(1000));
     EXPECT_FALSE(m_panel->hasSoundDevice());
     EXPECT_EQ(text("info"), "No sound device: running without sound");
+}
+
+TEST_F(PanelTest, ASecondStartRaisesTheFirstAndEndsBeforeMakingAnEngineOrAWindow)
+{
+    SingleInstance running("Zumeli 3.1.4");
+    ASSERT_EQ(running.claim(), SingleInstance::Outcome::First);
+    start({}, true);
+    EXPECT_EQ(m_app.earlyExit(), 0);
+    EXPECT_EQ(m_app.engine(), nullptr);
+    EXPECT_EQ(m_app.windowManager()->windowCount(), 0);
+    EXPECT_TRUE(running.takeRaiseRequest());
+}
+
+TEST_F(PanelTest, WithoutAKeyGrabTheTalkKeyWorksInTheFocusedWindowAndThePanelSaysSo)
+{
+    startAsGuest();
+    ASSERT_TRUE(tunedTo(1000));
+    pump(2.0);
+    // The null window system has no X11 display to grab F9 on.
+    EXPECT_EQ(m_panel->hotKey().mode(), HotKeyController::Mode::RealRelease);
+    EXPECT_EQ(m_panel->hotKeyNotice(), "The talk key works only while Zumeli has the focus");
+    const int f9 = 75; // its usual X key code
+    m_system->pressKey(epiPlatformKey::None, f9);
+    m_system->flush();
+    EXPECT_TRUE(waitFor([&] { return m_panel->isTalking(); }, 3.0));
+    EXPECT_EQ(item("talk")->value(), 1) << "the button shows the talk";
+    m_system->pressKey(epiPlatformKey::None, f9, true);
+    m_system->flush();
+    pump(1.0);
+    EXPECT_TRUE(m_panel->isTalking()) << "a repeat of the held key changes nothing";
+    m_system->releaseKey(f9);
+    m_system->flush();
+    EXPECT_TRUE(waitFor([&] { return !m_panel->isTalking(); }, 3.0));
+    EXPECT_EQ(item("talk")->value(), 0);
 }
