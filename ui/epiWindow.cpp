@@ -48,7 +48,7 @@ void epiWindow::create()
     if (frame().isEmpty())
         epiUbo::setFrame({50, 50, 250, 150});
     if (manager)
-        manager->nextWindowClassName(); // every window its own class, as the original numbering
+        m_className = manager->nextWindowClassName(); // every window a class name of its own
     epiRect client = frame();
     if (m_autoPosition && manager)
         manager->nextCascadePosition(client);

@@ -32,6 +32,8 @@ public:
     virtual bool canClose() { return true; }
     virtual bool isModal() const { return m_modal; }
     epiWindowHandle handle() const { return m_handle; }
+    // "epiWndClass_0000" and on, given at create().
+    const epiText& className() const { return m_className; }
     epiWindowSystem* windowSystem() const;
 
     // ----- attributes -----
@@ -94,6 +96,7 @@ private:
     epiBitmap m_bitmap;
     bool m_active = false;
     bool m_closed = false;
+    epiText m_className;
     bool m_inManager = false; // set by the window manager while the window is one of its children
     friend class epiWindowManager;
 

@@ -241,12 +241,18 @@ void epiWindowManager::setCursor(intptr_t index)
     } else if (index == kWaitCursor) {
         shape = epiCursorShape::Wait;
     } else {
-        // A native cursor handle in the original design; here the shape of that number.
-        if (index < 0 || index > static_cast<intptr_t>(epiCursorShape::Hidden))
+        // Any other value names a cursor shape by its number.
+        if (index < 0 || index >= static_cast<intptr_t>(epiCursorShape::Hidden))
             return;
         shape = static_cast<epiCursorShape>(index);
     }
     m_currentCursor = shape;
+    if (!m_cursorHidden)
+        applyCursor(shape);
+}
+
+void epiWindowManager::applyCursor(epiCursorShape shape)
+{
     epiWindowSystem* system = application() ? application()->windowSystem() : nullptr;
     if (!system)
         return;
@@ -257,17 +263,16 @@ void epiWindowManager::setCursor(intptr_t index)
 
 void epiWindowManager::showCursor(intptr_t index)
 {
-    if (m_currentCursor == epiCursorShape::Hidden)
-        m_currentCursor = epiCursorShape::Arrow;
+    m_cursorHidden = false;
     if (index != -1)
         setCursor(index);
-    else
-        setCursor(static_cast<intptr_t>(m_currentCursor));
+    applyCursor(m_currentCursor);
 }
 
 void epiWindowManager::hideCursor()
 {
-    setCursor(static_cast<intptr_t>(epiCursorShape::Hidden));
+    m_cursorHidden = true;
+    applyCursor(epiCursorShape::Hidden);
 }
 
 // ----- animation -----

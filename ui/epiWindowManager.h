@@ -72,8 +72,11 @@ public:
     static constexpr double kFocusSettle = 0.05;
 
     // ----- cursors -----
+    // Index 0 to 15: a program cursor (nothing while that one is missing); kArrowCursor and
+    // kWaitCursor the desktop's; other values a cursor shape by number. Every window shows it.
     void setCursorShape(int index, epiCursorShape shape);
     void setCursor(intptr_t index);
+    // Shows the cursor again, and unless `index` is -1 sets it.
     void showCursor(intptr_t index);
     void hideCursor();
 
@@ -93,6 +96,7 @@ private:
     };
     void idle();
     void focusSettled();
+    void applyCursor(epiCursorShape shape);
 
     // Fires once the focus has settled after a window lost it.
     class FocusCheck : public epiUiTimered
@@ -116,6 +120,7 @@ private:
     bool m_cursorLoaded[kCursorCount] = {};
     epiCursorShape m_cursors[kCursorCount] = {};
     epiCursorShape m_currentCursor = epiCursorShape::Arrow;
+    bool m_cursorHidden = false;
     std::vector<Animation> m_animations;
     bool m_animating = false;
     epiWindow* m_activeWindow = nullptr;

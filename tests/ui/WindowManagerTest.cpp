@@ -76,6 +76,7 @@ TEST_F(Windows, WindowFromLayoutGetsItsClientSizeTitleAndCascadePosition)
     EXPECT_EQ(native->title, "plai window");
     EXPECT_TRUE(native->visible);
     EXPECT_EQ(manager().findWindow(epiFourCC("plai")), window);
+    EXPECT_EQ(window->className(), "epiWndClass_0000");
     EXPECT_EQ(manager().nextWindowClassName(), "epiWndClass_0001");
 
     epiWindow* placed = open("plcd"); // 'aupo' off keeps the layout's position
@@ -400,4 +401,26 @@ TEST_F(Windows, FileDialogsSetThePathFromTheChoice)
     m_system->setNextFileChoice("/tmp/chosen file.wav");
     EXPECT_TRUE(path.chooseSaveFile());
     EXPECT_EQ(path, "/tmp/chosen file.wav");
+}
+
+TEST_F(Windows, CursorsMissingProgramCursorsChangeNothingAndHidingKeepsTheChoice)
+{
+    epiWindow* window = open("plai");
+    ASSERT_NE(window, nullptr);
+    auto shown = [&] { return m_system->window(window->handle())->cursor; };
+    manager().setCursor(epiWindowManager::kWaitCursor);
+    EXPECT_EQ(shown(), epiCursorShape::Wait);
+    manager().setCursor(3); // no program cursor 3
+    EXPECT_EQ(shown(), epiCursorShape::Wait);
+    manager().setCursorShape(3, epiCursorShape::Hand);
+    manager().setCursor(3);
+    EXPECT_EQ(shown(), epiCursorShape::Hand);
+    manager().hideCursor();
+    EXPECT_EQ(shown(), epiCursorShape::Hidden);
+    manager().setCursor(epiWindowManager::kArrowCursor); // chosen while hidden
+    EXPECT_EQ(shown(), epiCursorShape::Hidden);
+    manager().showCursor(-1);
+    EXPECT_EQ(shown(), epiCursorShape::Arrow);
+    manager().showCursor(3);
+    EXPECT_EQ(shown(), epiCursorShape::Hand);
 }
