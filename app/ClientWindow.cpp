@@ -52,9 +52,14 @@ bool ClientWindow::windowKey(const epiKeyEvent& event)
 bool ClientWindow::receiveCommand(epiCode code, intptr_t value, intptr_t extra)
 {
     switch (code) {
-    case epiFourCC("dstr"):
+    case epiFourCC("dstr"): {
+        // The end of a quit: the program ends with its main window, whatever else is open.
+        epiWindowManager* manager = windowManager();
         close();
+        if (manager)
+            manager->quit();
         return true;
+    }
     case epiFourCC("quit"):
         // Leave the channel first; the window closes when the engine has left.
         if (m_panel)
