@@ -133,6 +133,8 @@ void ClientPanel::onTraffic(bool active) { setLamp("noCD", active); }
 void ClientPanel::onVoiceConnected(bool connected)
 {
     setLamp("noCH", connected);
+    if (!connected)
+        onLinkQuality(0); // no link, no bars
     setLamp("last", false);
 }
 
