@@ -61,7 +61,8 @@ int main(int argc, char** argv)
             if (!it->is_regular_file())
                 continue;
             fs::path relative = fs::relative(it->path(), root);
-            if (hidden(relative))
+            // Skin drawings are packed as the images the build rasterises from them.
+            if (hidden(relative) || relative.extension() == ".svg")
                 continue;
             std::string name = "/" + relative.generic_string();
             if (!sources.emplace(name, it->path()).second) {

@@ -1,0 +1,22 @@
+// zumeli: the desktop client.
+#include "app/ClientApplication.h"
+
+#include <csignal>
+#include <cstdio>
+
+namespace {
+
+// A terminate or interrupt quits as File > Quit does: the client leaves its channel first.
+void quitSoon(int) { ZumeliApplication::ClientApplication::requestQuit(); }
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Trace lines appear as they are written, also when the output is a pipe.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    std::signal(SIGTERM, quitSoon);
+    std::signal(SIGINT, quitSoon);
+    ZumeliApplication::ClientApplication application;
+    return application.main(argc, argv);
+}

@@ -1,0 +1,401 @@
+// The client on the null window system, logged in to a real zumeli-server that runs in this test
+// process: the panel's keys, presets and talk button, the account windows, start and quit.
+#include "app/ClientApplication.h"
+#include "app/ClientPanel.h"
+#include "app/ClientWindow.h"
+#include "app/Favourites.h"
+#include "app/PanelWidgets.h"
+#include "app/SingleInstance.h"
+#include "engine/Client.h"
+#include "engine/Manager.h"
+#include "tests/server/ServerFixture.h"
+#include "ui/epiUiSystemButton.h"
+#include "ui/null/epiNullWindowSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <thread>
+
+using namespace ZumeliApplication;
+
+namespace {
+
+constexpr double Tick = 1.0 / 30;
+
+class ManualClockClient : public ClientApplication {
+public:
+    double now() const override { return clock; }
+    double clock = 1000.0;
+};
+
+class PanelTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_home = std::filesystem::temp_directory_path() / ("zumeli-panel-" + std::to_string(getpid()));
+        std::filesystem::remove_all(m_home);
+        std::filesystem::create_directories(m_home / "config");
+        std::filesystem::create_directories(m_home / "data");
+        ::setenv("HOME", m_home.c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (m_home / "config").c_str(), 1);
+        ::setenv("XDG_DATA_HOME", (m_home / "data").c_str(), 1);
+        ::setenv("XDG_RUNTIME_DIR", m_home.c_str(), 1);
+        ::setenv("ZUMELI_AUDIO", "null", 1);
+        ::unsetenv("ZUMELI_SERVICE_HOST");
+        ::unsetenv("ZUMELI_SERVICE_PORT");
+        m_server = std::make_unique<ServerTest::RunningServer>((m_home / "zumeli.sqlite").string());
+        ASSERT_TRUE(m_server->started());
+    }
+
+    void TearDown() override
+    {
+        if (m_started) {
+            m_app.afterLoop();
+            m_app.shutdown();
+        }
+        m_server.reset();
+        std::filesystem::remove_all(m_home);
+    }
+
+    // Starts the client with these stored settings (besides the service address).
+    void start(std::vector<std::pair<std::string, std::string>> settings, bool singleInstance = false)
+    {
+        settings.push_back({"private.service.host", "127.0.0.1"});
+        settings.push_back({"private.service.port", std::to_string(m_server->webPort())});
+        std::string prefs = "<settings>\r\n<archive>";
+        for (auto& [key, value] : settings)
+            prefs += "<item><name>" + key + "</name><data>" + value + "</data></item>";
+        prefs += "</archive>\r\n</settings>\r\n";
+        m_prefsPath = (m_home / "client.prefs").string();
+        std::ofstream(m_prefsPath) << prefs;
+
+        auto system = std::make_unique<epiNullWindowSystem>();
+        m_system = system.get();
+        m_app.useWindowSystem(std::move(system));
+        m_app.setSingleInstanceCheck(singleInstance);
+        ASSERT_TRUE(m_app.init());
+        m_started = true;
+        std::vector<std::string> arguments = {".", "-prefspath", m_prefsPath};
+        std::vector<char*> argv;
+        for (std::string& argument : arguments)
+            argv.push_back(argument.data());
+        m_app.prepare(int(argv.size()), argv.data());
+        if (m_app.earlyExit())
+            return;
+        auto* window = dynamic_cast<ClientWindow*>(m_app.windowManager()->findWindow(epiFourCC("main")));
+        ASSERT_NE(window, nullptr);
+        m_main = window;
+        m_panel = window->panel();
+        ASSERT_NE(m_panel, nullptr);
+        m_system->activate(m_main->handle());
+    }
+
+    // Runs the loop for a while: the manual clock and the real one move together, so the
+    // engine (on the real clock of its sound stream) and the panel's timers both advance.
+    void pump(double seconds)
+    {
+        double end = m_app.clock + seconds;
+        while (m_app.clock < end - 1e-9) {
+            m_app.clock = std::min(end, m_app.clock + Tick);
+            m_system->flush();
+            m_app.scanTimers();
+            std::this_thread::sleep_for(std::chrono::milliseconds(33));
+        }
+    }
+    bool waitFor(const std::function<bool()>& condition, double seconds = 10.0)
+    {
+        for (double waited = 0; waited < seconds; waited += Tick) {
+            if (condition())
+                return true;
+            pump(Tick);
+        }
+        return condition();
+    }
+    // A first start: the registration window is cancelled, the client goes on as a guest.
+    void startAsGuest(std::vector<std::pair<std::string, std::string>> settings = {})
+    {
+        start(std::move(settings));
+        epiWindow* registration = m_app.windowManager()->findWindow(epiFourCC("regi"));
+        ASSERT_NE(registration, nullptr);
+        m_system->clickControl(control(registration, "Canc"));
+        m_system->flush();
+        m_system->activate(m_main->handle());
+        ASSERT_TRUE(waitFor([&] { return m_panel->isLoggedIn(); })) << m_panel->infoText();
+    }
+    // The engine reported the channel and the panel shows it.
+    bool tunedTo(int channel)
+    {
+        std::string title = "Channel   " + channelText(channel);
+        return waitFor([&] { return m_panel->currentChannel() == channel && text("titl") == title; });
+    }
+    epiUbo* item(const char* code) const { return m_panel->findChild(epiCodeFromText(code)); }
+    std::string text(const char* code) const { return item(code) ? item(code)->text().c_str() : "?"; }
+    epiPoint centre(const char* code) const
+    {
+        const epiRect& frame = item(code)->frame();
+        return {(frame.left + frame.right) / 2, (frame.top + frame.bottom) / 2};
+    }
+    // Holds the pointer on an item for `seconds` of the application's clock.
+    void hold(const char* code, double seconds)
+    {
+        m_system->mouseDown(m_main->handle(), centre(code));
+        m_system->flush();
+        pump(seconds);
+        m_system->mouseUp(m_main->handle(), centre(code));
+        m_system->flush();
+    }
+    void typeKeys(const std::string& keys)
+    {
+        m_system->typeText(keys);
+        m_system->flush();
+    }
+    epiControlHandle control(epiWindow* window, const char* code)
+    {
+        auto* owner = dynamic_cast<epiNativeControlOwner*>(window->findChild(epiCodeFromText(code)));
+        return owner ? owner->nativeControl() : 0;
+    }
+    void type(epiWindow* window, const char* code, const std::string& text)
+    {
+        m_system->activate(window->handle());
+        m_system->focusControl(control(window, code));
+        m_system->typeText(text);
+        m_system->flush();
+    }
+
+    std::filesystem::path m_home;
+    std::unique_ptr<ServerTest::RunningServer> m_server;
+    ManualClockClient m_app;
+    epiNullWindowSystem* m_system = nullptr;
+    ClientWindow* m_main = nullptr;
+    ClientPanel* m_panel = nullptr;
+    std::string m_prefsPath;
+    bool m_started = false;
+};
+
+} // namespace
+
+TEST_F(PanelTest, AFirstStartOpensTheRegistrationAndCancellingGoesOnAsAGuest)
+{
+    start({});
+    epiWindow* registration = m_app.windowManager()->findWindow(epiFourCC("regi"));
+    ASSERT_NE(registration, nullptr);
+    EXPECT_EQ(m_system->window(m_main->handle())->title, "Zumeli 3.1.4");
+    EXPECT_EQ(m_main->bounds().width(), 560);
+    EXPECT_EQ(m_main->bounds().height(), 420);
+    EXPECT_FALSE(m_panel->isLoggedIn());
+
+    m_system->clickControl(control(registration, "Canc"));
+    m_system->flush();
+    ASSERT_TRUE(waitFor([&] { return m_panel->isLoggedIn(); })) << m_panel->infoText();
+    EXPECT_EQ(m_app.windowManager()->findWindow(epiFourCC("regi")), nullptr);
+    ASSERT_TRUE(tunedTo(1000));
+    EXPECT_EQ(text("titl"), "Channel   10.00");
+    EXPECT_EQ(text("infc"), "10.00");
+    EXPECT_EQ(text("talk"), "TALK");
+
+    // Quitting while connected leaves first; the window closes when the engine has left.
+    testing::internal::CaptureStdout();
+    m_main->receiveCommand(epiFourCC("quit"), 0, 0);
+    EXPECT_TRUE(m_panel->quitPending());
+    EXPECT_NE(m_app.windowManager()->findWindow(epiFourCC("main")), nullptr);
+    bool closed = waitFor([&] { return m_app.windowManager()->findWindow(epiFourCC("main")) == nullptr; });
+    std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(closed);
+    EXPECT_NE(printed.find("Quitting deferred with disconnect\n"), std::string::npos) << printed;
+}
+
+TEST_F(PanelTest, DigitsTuneAfterTheFourthAndAnotherKeyCancelsTheEntry)
+{
+    startAsGuest();
+    ASSERT_TRUE(tunedTo(1000));
+
+    typeKeys("1");
+    EXPECT_EQ(text("infc"), "1_.__");
+    typeKeys("234");
+    ASSERT_TRUE(tunedTo(1234)) << m_panel->currentChannel();
+    EXPECT_EQ(text("infc"), "12.34");
+
+    typeKeys("12");
+    EXPECT_EQ(text("infc"), "12.__");
+    m_system->pressKey(epiPlatformKey::Right, 114);
+    m_system->releaseKey(114);
+    m_system->flush();
+    EXPECT_EQ(text("infc"), "12.34") << "the entry is cancelled and the current channel shown";
+    ASSERT_TRUE(tunedTo(1235)) << m_panel->currentChannel();
+    EXPECT_EQ(text("infc"), "12.35");
+}
+
+TEST_F(PanelTest, APresetHeldUnderTwoSecondsSwitchesAndHeldTwoSecondsStores)
+{
+    startAsGuest({{"ui.favourites", "1200,0,1300"}});
+    ASSERT_TRUE(tunedTo(1000));
+    const char* shown[] = {"12.00", "13.00", "10.00", "10.00", "10.00", "10.00"};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(text(("pre" + std::to_string(i)).c_str()), shown[i]);
+
+    hold("pre1", 1.9);
+    ASSERT_TRUE(tunedTo(1300)) << m_panel->currentChannel();
+    EXPECT_EQ(m_panel->favourites().format(), "1200,1300,1000,1000,1000,1000");
+    EXPECT_TRUE(dynamic_cast<zumePresetButton*>(item("pre1"))->lamp());
+
+    hold("pre2", 2.0);
+    pump(0.5);
+    EXPECT_EQ(m_panel->currentChannel(), 1300) << "a stored preset does not switch";
+    EXPECT_EQ(m_panel->favourites().format(), "1200,1300,1300,1000,1000,1000");
+    EXPECT_EQ(text("pre2"), "13.00");
+    Zumeli::Text stored;
+    m_app.engine()->getPreferenceText("ui.favourites", stored);
+    EXPECT_STREQ(stored.c_str(), "1200,1300,1300,1000,1000,1000");
+}
+
+TEST_F(PanelTest, ASecondTalkPressWithinOneAndAHalfSecondsDoesNothing)
+{
+    startAsGuest();
+    ASSERT_TRUE(tunedTo(1000));
+    pump(2.0); // the voice connection comes up
+
+    hold("talk", 0.6);
+    ASSERT_TRUE(waitFor([&] { return !m_panel->isTalking(); }, 3.0));
+
+    // Pressed again 0.6 s after the first press: ignored.
+    m_system->mouseDown(m_main->handle(), centre("talk"));
+    m_system->flush();
+    EXPECT_FALSE(waitFor([&] { return m_panel->isTalking(); }, 0.7));
+    m_system->mouseUp(m_main->handle(), centre("talk"));
+    m_system->flush();
+    pump(1.6);
+
+    // Once the guard has passed, a press talks again, and the on-air lamp lights at the
+    // service's acknowledgement.
+    m_system->mouseDown(m_main->handle(), centre("talk"));
+    m_system->flush();
+    EXPECT_TRUE(waitFor([&] { return m_panel->isTalking(); }, 3.0));
+    EXPECT_TRUE(waitFor([&] { return item("enta")->value() == 1; }, 3.0));
+    m_system->mouseUp(m_main->handle(), centre("talk"));
+    m_system->flush();
+    EXPECT_TRUE(waitFor([&] { return !m_panel->isTalking() && item("enta")->value() == 0; }, 3.0));
+}
+
+TEST_F(PanelTest, AccountWindowsCheckWhatWasTypedBeforeCallingTheService)
+{
+    startAsGuest();
+
+    epiWindow* registration = m_app.windowManager()->openWindow(epiFourCC("regi"));
+    ASSERT_NE(registration, nullptr);
+    type(registration, "pas1", "ab cd");
+    EXPECT_EQ(m_system->control(control(registration, "pas1"))->text, "abcd") << "no blanks in a password";
+    EXPECT_TRUE(m_system->control(control(registration, "pas1"))->spec.password);
+    type(registration, "usna", "an user");
+    EXPECT_EQ(m_system->control(control(registration, "usna"))->text, "an user");
+    m_system->clickControl(control(registration, "GoRe"));
+    m_system->flush();
+    EXPECT_EQ(m_system->control(control(registration, "stts"))->text, "Choose a password of at least 5 characters.");
+
+    type(registration, "pas1", "e");
+    type(registration, "pas2", "abcde");
+    type(registration, "emai", "ann.example.org");
+    m_system->clickControl(control(registration, "GoRe"));
+    m_system->flush();
+    EXPECT_EQ(m_system->control(control(registration, "stts"))->text, "Check email field.");
+    registration->close();
+
+    epiWindow* change = m_app.windowManager()->openWindow(epiFourCC("pwch"));
+    ASSERT_NE(change, nullptr);
+    type(change, "pas1", "abcd");
+    type(change, "pas2", "abcd");
+    m_system->clickControl(control(change, "Okay"));
+    m_system->flush();
+    EXPECT_EQ(m_system->control(control(change, "stts"))->text, "Password too short.");
+    type(change, "pas2", "x");
+    m_system->clickControl(control(change, "Okay"));
+    m_system->flush();
+    EXPECT_EQ(m_system->control(control(change, "stts"))->text, "Check passwords again.");
+}
+
+TEST_F(PanelTest, TheDialTunesWhereItComesToRestAndAFlickSpinsItFurther)
+{
+    startAsGuest();
+    ASSERT_TRUE(tunedTo(1000));
+    auto* dial = dynamic_cast<UiFrequencyDisplay2*>(item("disp"));
+    ASSERT_NE(dial, nullptr);
+    const epiPoint at = centre("disp");
+    const int pixels = 6; // 'pxCh' of the dial in the layout
+
+    // A slow drag up by three and a half channels, held still, then let go: it creeps to a whole
+    // channel and tunes there.
+    m_system->mouseDown(m_main->handle(), at);
+    m_system->flush();
+    for (int step = 1; step <= 7; ++step) {
+        pump(0.1);
+        m_system->mouseMove(m_main->handle(), {at.x, at.y - step * pixels / 2});
+        m_system->flush();
+    }
+    EXPECT_EQ(text("infc"), "10.04") << "the readout follows the drag (3.5 channels, rounded)";
+    pump(0.5);
+    m_system->mouseUp(m_main->handle(), {at.x, at.y - 7 * pixels / 2});
+    m_system->flush();
+    EXPECT_TRUE(dial->isMoving());
+    ASSERT_TRUE(tunedTo(1004)) << m_panel->currentChannel();
+    EXPECT_FALSE(dial->isMoving());
+
+    // A flick: the last move comes right before the release, so the dial spins on.
+    m_system->mouseDown(m_main->handle(), at);
+    m_system->flush();
+    pump(Tick);
+    m_system->mouseMove(m_main->handle(), {at.x, at.y - 2 * pixels});
+    m_system->flush();
+    m_system->mouseUp(m_main->handle(), {at.x, at.y - 2 * pixels});
+    m_system->flush();
+    EXPECT_GT(dial->speed(), 0.0);
+    ASSERT_TRUE(waitFor([&] { return !dial->isMoving(); }, 20.0));
+    EXPECT_GT(dial->channel(), 1006) << "a flick goes beyond the two channels dragged";
+    EXPECT_TRUE(tunedTo(dial->channel()));
+}
+
+TEST_F(PanelTest, WithoutAUsableSoundDeviceTheClientStillLogsInAndSaysSo)
+{
+    // A microphone file that cannot be read: the chosen back end fails and silence stands in.
+    ::setenv("ZUMELI_AUDIO", ("file:" + (m_home / "missing.wav").string() + ":" + (m_home / "out.wav").string()).c_str(), 1);
+    startAsGuest();
+    ASSERT_TRUE(tunedTo(1000));
+    EXPECT_FALSE(m_panel->hasSoundDevice());
+    EXPECT_EQ(text("info"), "No sound device: running without sound");
+}
+
+TEST_F(PanelTest, ASecondStartRaisesTheFirstAndEndsBeforeMakingAnEngineOrAWindow)
+{
+    SingleInstance running("Zumeli 3.1.4");
+    ASSERT_EQ(running.claim(), SingleInstance::Outcome::First);
+    start({}, true);
+    EXPECT_EQ(m_app.earlyExit(), 0);
+    EXPECT_EQ(m_app.engine(), nullptr);
+    EXPECT_EQ(m_app.windowManager()->windowCount(), 0);
+    EXPECT_TRUE(running.takeRaiseRequest());
+}
+
+TEST_F(PanelTest, WithoutAKeyGrabTheTalkKeyWorksInTheFocusedWindowAndThePanelSaysSo)
+{
+    startAsGuest();
+    ASSERT_TRUE(tunedTo(1000));
+    pump(2.0);
+    // The null window system has no X11 display to grab F9 on.
+    EXPECT_EQ(m_panel->hotKey().mode(), HotKeyController::Mode::RealRelease);
+    EXPECT_EQ(m_panel->hotKeyNotice(), "The talk key works only while Zumeli has the focus");
+    const int f9 = 75; // its usual X key code
+    m_system->pressKey(epiPlatformKey::None, f9);
+    m_system->flush();
+    EXPECT_TRUE(waitFor([&] { return m_panel->isTalking(); }, 3.0));
+    EXPECT_EQ(item("talk")->value(), 1) << "the button shows the talk";
+    m_system->pressKey(epiPlatformKey::None, f9, true);
+    m_system->flush();
+    pump(1.0);
+    EXPECT_TRUE(m_panel->isTalking()) << "a repeat of the held key changes nothing";
+    m_system->releaseKey(f9);
+    m_system->flush();
+    EXPECT_TRUE(waitFor([&] { return !m_panel->isTalking(); }, 3.0));
+    EXPECT_EQ(item("talk")->value(), 0);
+}
