@@ -15,10 +15,10 @@ epiCode fourCC(const char* text) { return epiCodeFromText(text); }
 
 } // namespace
 
-void UiEditPassword::describe(epiControlSpec& spec) const
+void UiEditPassword::describe(epiControlDesc& desc) const
 {
-    epiUiSystemEditText::describe(spec);
-    spec.password = true;
+    epiUiSystemEditText::describe(desc);
+    desc.password = true;
 }
 
 // ----- shared -----

@@ -25,7 +25,7 @@ struct AccountFilters {
 class UiEditPassword : public epiUiSystemEditText
 {
 protected:
-    void describe(epiControlSpec& spec) const override;
+    void describe(epiControlDesc& desc) const override;
 };
 
 // What the account windows share: the engine, translated texts, item access, the wait cursor.

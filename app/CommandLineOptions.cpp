@@ -6,13 +6,13 @@ namespace ZumeliApplication {
 
 namespace {
 
-struct OptionSpec {
+struct OptionEntry {
     const char* text;
     std::optional<std::string> CommandLineOptions::*value;
     const char* line;
 };
 
-constexpr OptionSpec Options[] = {
+constexpr OptionEntry Options[] = {
     {"-prefspath", &CommandLineOptions::prefsPath, "Using alternate prefs path: %s\n"},
     {"-user", &CommandLineOptions::user, "Using alternate username: %s\n"},
     {"-pass", &CommandLineOptions::pass, "Using alternate password: %s\n"},
@@ -25,7 +25,7 @@ void CommandLineOptions::scan(int argc, char** argv, FILE* out)
     for (int i = 1; i < argc; ++i) {
         if (!argv[i])
             continue;
-        for (const OptionSpec& option : Options) {
+        for (const OptionEntry& option : Options) {
             if (std::strcmp(argv[i], option.text) != 0)
                 continue;
             if (i + 1 >= argc || !argv[i + 1])

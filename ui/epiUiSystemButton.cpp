@@ -25,9 +25,9 @@ epiWindow* epiUiSystemButton::window() const
     return dynamic_cast<epiWindow*>(findAncestorOfType(epiWindow::kType));
 }
 
-void epiUiSystemButton::describe(epiControlSpec& spec) const
+void epiUiSystemButton::describe(epiControlDesc& desc) const
 {
-    spec.kind = epiControlKind::Button;
+    desc.kind = epiControlKind::Button;
 }
 
 void epiUiSystemButton::create()
@@ -39,19 +39,19 @@ void epiUiSystemButton::create()
     m_system = owner->windowSystem();
     if (!m_system || !owner->handle())
         return;
-    epiControlSpec spec;
-    describe(spec);
-    spec.frame = toAncestor(bounds(), owner);
-    spec.text = text().str();
-    spec.listener = this;
-    m_control = m_system->createControl(owner->handle(), spec);
+    epiControlDesc desc;
+    describe(desc);
+    desc.frame = toAncestor(bounds(), owner);
+    desc.text = text().str();
+    desc.listener = this;
+    m_control = m_system->createControl(owner->handle(), desc);
     if (!m_control)
         return;
     m_system->showControl(m_control, isVisible());
     m_system->enableControl(m_control, m_enabled);
     // A check mark shows the widget's state from the start (a native group turns its first
     // radio on by itself).
-    if (spec.kind == epiControlKind::CheckBox || spec.kind == epiControlKind::RadioButton)
+    if (desc.kind == epiControlKind::CheckBox || desc.kind == epiControlKind::RadioButton)
         m_system->setControlValue(m_control, m_value);
     controlMade();
     if (m_default != 0) {
@@ -181,9 +181,9 @@ epiUiBehaviour* epiUiSystemCheckBox::createBehaviour()
     return new epiUiBehave_checkBox;
 }
 
-void epiUiSystemCheckBox::describe(epiControlSpec& spec) const
+void epiUiSystemCheckBox::describe(epiControlDesc& desc) const
 {
-    spec.kind = epiControlKind::CheckBox;
+    desc.kind = epiControlKind::CheckBox;
 }
 
 void epiUiSystemCheckBox::setAttribute(epiCode code, int32_t value)
@@ -213,16 +213,16 @@ epiUiBehaviour* epiUiSystemRadio::createBehaviour()
     return new epiUiBehave_radio;
 }
 
-void epiUiSystemRadio::describe(epiControlSpec& spec) const
+void epiUiSystemRadio::describe(epiControlDesc& desc) const
 {
-    spec.kind = epiControlKind::RadioButton;
+    desc.kind = epiControlKind::RadioButton;
     epiUbo* holder = parent();
     if (!holder || group() == 0)
         return;
     for (int i = 0; i < holder->childCount() && holder->childAt(i) != this; ++i) {
         auto* sibling = dynamic_cast<epiUiSystemRadio*>(holder->childAt(i));
         if (sibling && sibling->group() == group() && sibling->nativeControl()) {
-            spec.radioGroup = sibling->nativeControl();
+            desc.radioGroup = sibling->nativeControl();
             return;
         }
     }

@@ -47,7 +47,7 @@ protected:
     epiUiBehaviour* createBehaviour() override;
     void frameChanged() override;
     // What the control is; derived classes fill in their kind and options.
-    virtual void describe(epiControlSpec& spec) const;
+    virtual void describe(epiControlDesc& desc) const;
     // After the control was made: ranges, items, the value.
     virtual void controlMade() {}
     epiWindowSystem* controlSystem() const { return m_control ? m_system : nullptr; }
@@ -84,7 +84,7 @@ public:
 
 protected:
     epiUiBehaviour* createBehaviour() override;
-    void describe(epiControlSpec& spec) const override;
+    void describe(epiControlDesc& desc) const override;
 
 private:
     int32_t m_style = 0;
@@ -102,5 +102,5 @@ public:
 
 protected:
     epiUiBehaviour* createBehaviour() override;
-    void describe(epiControlSpec& spec) const override;
+    void describe(epiControlDesc& desc) const override;
 };

@@ -4,10 +4,10 @@
 
 // ----- scroll bar -----
 
-void epiUiSystemScroll::describe(epiControlSpec& spec) const
+void epiUiSystemScroll::describe(epiControlDesc& desc) const
 {
-    spec.kind = epiControlKind::ScrollBar;
-    spec.vertical = frame().height() >= frame().width();
+    desc.kind = epiControlKind::ScrollBar;
+    desc.vertical = frame().height() >= frame().width();
 }
 
 void epiUiSystemScroll::pushRange()
@@ -71,9 +71,9 @@ void epiUiSystemScroll::controlEvent(epiControlHandle control, epiControlEvent e
 
 // ----- progress bar -----
 
-void epiUiSystemProgressBar::describe(epiControlSpec& spec) const
+void epiUiSystemProgressBar::describe(epiControlDesc& desc) const
 {
-    spec.kind = epiControlKind::ProgressBar;
+    desc.kind = epiControlKind::ProgressBar;
 }
 
 void epiUiSystemProgressBar::controlMade()
@@ -109,9 +109,9 @@ void epiUiSystemProgressBar::setValue(int32_t value)
 
 // ----- pop-up list -----
 
-void epiUiSystemPopup::describe(epiControlSpec& spec) const
+void epiUiSystemPopup::describe(epiControlDesc& desc) const
 {
-    spec.kind = epiControlKind::PopupList;
+    desc.kind = epiControlKind::PopupList;
 }
 
 void epiUiSystemPopup::splitItems()

@@ -23,7 +23,7 @@ public:
 
 protected:
     epiUiBehaviour* createBehaviour() override { return nullptr; }
-    void describe(epiControlSpec& spec) const override;
+    void describe(epiControlDesc& desc) const override;
     void controlMade() override;
 
 private:
@@ -49,7 +49,7 @@ public:
 
 protected:
     epiUiBehaviour* createBehaviour() override { return nullptr; }
-    void describe(epiControlSpec& spec) const override;
+    void describe(epiControlDesc& desc) const override;
     void controlMade() override;
 
 private:
@@ -75,7 +75,7 @@ public:
 
 protected:
     epiUiBehaviour* createBehaviour() override { return nullptr; }
-    void describe(epiControlSpec& spec) const override;
+    void describe(epiControlDesc& desc) const override;
     void controlMade() override;
 
 private:

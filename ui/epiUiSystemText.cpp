@@ -58,14 +58,14 @@ void epiUiSystemStaticText::setAttribute(epiCode code, int32_t value)
     epiUiSystemButton::setAttribute(code, value);
 }
 
-void epiUiSystemStaticText::describe(epiControlSpec& spec) const
+void epiUiSystemStaticText::describe(epiControlDesc& desc) const
 {
-    spec.kind = epiControlKind::StaticText;
+    desc.kind = epiControlKind::StaticText;
 }
 
-void epiUiSystemStaticScrollText::describe(epiControlSpec& spec) const
+void epiUiSystemStaticScrollText::describe(epiControlDesc& desc) const
 {
-    spec.kind = epiControlKind::ScrollText;
+    desc.kind = epiControlKind::ScrollText;
 }
 
 // ----- rolling text -----
@@ -120,9 +120,9 @@ void epiUiSystemRollingText::timerFired()
 
 // ----- edit field -----
 
-void epiUiSystemEditText::describe(epiControlSpec& spec) const
+void epiUiSystemEditText::describe(epiControlDesc& desc) const
 {
-    spec.kind = epiControlKind::EditField;
+    desc.kind = epiControlKind::EditField;
 }
 
 void epiUiSystemEditText::setAttributeText(epiCode code, const epiText& value)

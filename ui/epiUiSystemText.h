@@ -17,7 +17,7 @@ public:
 
 protected:
     epiUiBehaviour* createBehaviour() override { return nullptr; }
-    void describe(epiControlSpec& spec) const override;
+    void describe(epiControlDesc& desc) const override;
 
 private:
     int32_t m_size = 0;
@@ -34,7 +34,7 @@ public:
     epiCode typeCode() const override { return kKind; }
 
 protected:
-    void describe(epiControlSpec& spec) const override;
+    void describe(epiControlDesc& desc) const override;
 };
 
 // Native static text that rolls a text too long for it ('iSrx'): every 0.2 s the shown text
@@ -87,7 +87,7 @@ public:
                            std::string& text) override;
 
 protected:
-    void describe(epiControlSpec& spec) const override;
+    void describe(epiControlDesc& desc) const override;
 
 private:
     epiText m_allowed;

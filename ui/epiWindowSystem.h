@@ -187,7 +187,7 @@ public:
     }
 };
 
-struct epiControlSpec
+struct epiControlDesc
 {
     epiControlKind kind = epiControlKind::Button;
     epiRect frame;          // in the window's client coordinates (or the parent control's)
@@ -258,7 +258,7 @@ public:
     virtual void setCursor(epiWindowHandle window, epiCursorShape shape) = 0;
 
     // Native controls, placed over the window's bitmap at their frames.
-    virtual epiControlHandle createControl(epiWindowHandle window, const epiControlSpec& spec) = 0;
+    virtual epiControlHandle createControl(epiWindowHandle window, const epiControlDesc& desc) = 0;
     virtual void destroyControl(epiControlHandle control) = 0;
     virtual void moveControl(epiControlHandle control, const epiRect& frame) = 0;
     virtual void showControl(epiControlHandle control, bool visible) = 0;

@@ -288,7 +288,7 @@ TEST_F(PanelTest, AccountWindowsCheckWhatWasTypedBeforeCallingTheService)
     ASSERT_NE(registration, nullptr);
     type(registration, "pas1", "ab cd");
     EXPECT_EQ(m_system->control(control(registration, "pas1"))->text, "abcd") << "no blanks in a password";
-    EXPECT_TRUE(m_system->control(control(registration, "pas1"))->spec.password);
+    EXPECT_TRUE(m_system->control(control(registration, "pas1"))->desc.password);
     type(registration, "usna", "an user");
     EXPECT_EQ(m_system->control(control(registration, "usna"))->text, "an user");
     m_system->clickControl(control(registration, "GoRe"));

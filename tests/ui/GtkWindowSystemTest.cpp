@@ -208,13 +208,13 @@ TEST_F(GtkDisplay, NativeButtonClickAndFilteredTypingReachTheirListeners)
     ProbeWindow* window = open("prob");
     ASSERT_NE(window, nullptr);
     ControlProbe buttonProbe, editProbe;
-    epiControlSpec button;
+    epiControlDesc button;
     button.kind = epiControlKind::Button;
     button.frame = {100, 10, 190, 40};
     button.text = "Native";
     button.listener = &buttonProbe;
     epiControlHandle buttonHandle = system().createControl(window->handle(), button);
-    epiControlSpec edit;
+    epiControlDesc edit;
     edit.kind = epiControlKind::EditField;
     edit.frame = {100, 60, 190, 90};
     edit.listener = &editProbe;
@@ -255,7 +255,7 @@ TEST_F(GtkDisplay, ModalWindowDisablesTheOthersUntilItCloses)
     ProbeWindow* main = open("prob");
     ASSERT_NE(main, nullptr);
     ControlProbe buttonProbe;
-    epiControlSpec button;
+    epiControlDesc button;
     button.kind = epiControlKind::Button;
     button.frame = {100, 10, 190, 40};
     button.text = "Native";

@@ -60,11 +60,11 @@ public:
     void create() override
     {
         auto* window = dynamic_cast<epiWindow*>(parent());
-        epiControlSpec spec;
-        spec.kind = epiControlKind::EditField;
-        spec.frame = frame();
-        spec.text = text().str();
-        m_control = window->windowSystem()->createControl(window->handle(), spec);
+        epiControlDesc desc;
+        desc.kind = epiControlKind::EditField;
+        desc.frame = frame();
+        desc.text = text().str();
+        m_control = window->windowSystem()->createControl(window->handle(), desc);
     }
     epiControlHandle nativeControl() const override { return m_control; }
 

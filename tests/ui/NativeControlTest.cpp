@@ -37,18 +37,18 @@ protected:
 
 TEST_F(NativeControls, ControlsAreMadeInTheWindowAtTheirPlaces)
 {
-    EXPECT_EQ(record("okay").spec.kind, epiControlKind::Button);
-    EXPECT_EQ(record("okay").spec.frame, epiRect(200, 200, 250, 224));
+    EXPECT_EQ(record("okay").desc.kind, epiControlKind::Button);
+    EXPECT_EQ(record("okay").desc.frame, epiRect(200, 200, 250, 224));
     EXPECT_EQ(record("okay").text, "OK");
-    EXPECT_EQ(record("name").spec.kind, epiControlKind::EditField);
-    EXPECT_EQ(record("slid").spec.kind, epiControlKind::ScrollBar);
-    EXPECT_TRUE(record("slid").spec.vertical);
+    EXPECT_EQ(record("name").desc.kind, epiControlKind::EditField);
+    EXPECT_EQ(record("slid").desc.kind, epiControlKind::ScrollBar);
+    EXPECT_TRUE(record("slid").desc.vertical);
     EXPECT_EQ(record("stat").text, "Static");
     EXPECT_FALSE(record("off_").enabled);
     EXPECT_EQ(record("list").items, (std::vector<std::string>{"One", "Two", "dir/Three"}));
     // Moved or hidden with the widget.
     control("stat")->setFrame({20, 190, 140, 206});
-    EXPECT_EQ(record("stat").spec.frame, epiRect(20, 190, 140, 206));
+    EXPECT_EQ(record("stat").desc.frame, epiRect(20, 190, 140, 206));
     control("stat")->setVisible(false);
     EXPECT_FALSE(record("stat").visible);
 }
@@ -147,7 +147,7 @@ TEST_F(NativeControls, CheckBoxAndRadios)
     EXPECT_EQ(control("chck")->value(), 0);
     EXPECT_EQ(takeLog(), (Log{"natv:chck", "natv:chck"}));
 
-    EXPECT_EQ(record("ra_2").spec.radioGroup, handle("ra_1")) << "one native group";
+    EXPECT_EQ(record("ra_2").desc.radioGroup, handle("ra_1")) << "one native group";
     system->clickControl(handle("ra_2"));
     system->flush();
     EXPECT_EQ(control("ra_2")->value(), 1);

@@ -22,8 +22,8 @@ std::vector<std::string> splitItems(const std::string& text)
 
 void tell(Control& record, epiControlEvent event, int32_t value)
 {
-    if (record.silent == 0 && record.spec.listener)
-        record.spec.listener->controlEvent(record.handle, event, value);
+    if (record.silent == 0 && record.desc.listener)
+        record.desc.listener->controlEvent(record.handle, event, value);
 }
 
 void onClicked(GtkButton*, gpointer data)
@@ -73,7 +73,7 @@ gboolean onFocusOut(GtkWidget*, GdkEvent*, gpointer data)
 void onInsertText(GtkEditable* editable, const gchar* text, gint length, gint* position, gpointer data)
 {
     auto* record = static_cast<Control*>(data);
-    if (record->silent > 0 || !record->spec.listener)
+    if (record->silent > 0 || !record->desc.listener)
         return;
     std::string inserted(text, length < 0 ? strlen(text) : static_cast<size_t>(length));
     std::string original = inserted;
@@ -81,7 +81,7 @@ void onInsertText(GtkEditable* editable, const gchar* text, gint length, gint* p
     // Positions are in characters for GTK; the listener gets a byte offset.
     const gchar* at = g_utf8_offset_to_pointer(current, *position);
     int byteOffset = static_cast<int>(at - current);
-    record->spec.listener->controlFilterText(record->handle, current, byteOffset, inserted);
+    record->desc.listener->controlFilterText(record->handle, current, byteOffset, inserted);
     g_free(current);
     if (inserted == original)
         return;
@@ -98,7 +98,7 @@ void onInsertText(GtkEditable* editable, const gchar* text, gint length, gint* p
 void epiGtkConnectControlSignals(Control& record)
 {
     GtkWidget* inner = record.inner;
-    switch (record.spec.kind) {
+    switch (record.desc.kind) {
     case epiControlKind::Button:
         g_signal_connect(inner, "clicked", G_CALLBACK(onClicked), &record);
         break;
@@ -131,14 +131,14 @@ void epiGtkDisconnectControlSignals(Control& record)
         g_signal_handlers_disconnect_by_data(record.adjustment, &record);
 }
 
-GtkWidget* epiGtkWindowSystem::controlParent(const Window& record, const epiControlSpec& spec) const
+GtkWidget* epiGtkWindowSystem::controlParent(const Window& record, const epiControlDesc& desc) const
 {
-    if (Control* parent = findControl(spec.parent); parent && parent->children)
+    if (Control* parent = findControl(desc.parent); parent && parent->children)
         return parent->children;
     return record.fixed;
 }
 
-epiControlHandle epiGtkWindowSystem::createControl(epiWindowHandle window, const epiControlSpec& spec)
+epiControlHandle epiGtkWindowSystem::createControl(epiWindowHandle window, const epiControlDesc& desc)
 {
     Window* owner = findWindow(window);
     if (!owner)
@@ -147,24 +147,24 @@ epiControlHandle epiGtkWindowSystem::createControl(epiWindowHandle window, const
     record->system = this;
     record->handle = newHandle();
     record->window = window;
-    record->spec = spec;
+    record->desc = desc;
     GtkWidget* widget = nullptr;
-    switch (spec.kind) {
+    switch (desc.kind) {
     case epiControlKind::Button:
-        widget = gtk_button_new_with_label(spec.text.c_str());
+        widget = gtk_button_new_with_label(desc.text.c_str());
         break;
     case epiControlKind::CheckBox:
-        widget = gtk_check_button_new_with_label(spec.text.c_str());
+        widget = gtk_check_button_new_with_label(desc.text.c_str());
         break;
     case epiControlKind::RadioButton: {
-        Control* group = findControl(spec.radioGroup);
+        Control* group = findControl(desc.radioGroup);
         widget = group && GTK_IS_RADIO_BUTTON(group->inner)
-                     ? gtk_radio_button_new_with_label_from_widget(GTK_RADIO_BUTTON(group->inner), spec.text.c_str())
-                     : gtk_radio_button_new_with_label(nullptr, spec.text.c_str());
+                     ? gtk_radio_button_new_with_label_from_widget(GTK_RADIO_BUTTON(group->inner), desc.text.c_str())
+                     : gtk_radio_button_new_with_label(nullptr, desc.text.c_str());
         break;
     }
     case epiControlKind::StaticText:
-        widget = gtk_label_new(spec.text.c_str());
+        widget = gtk_label_new(desc.text.c_str());
         gtk_label_set_xalign(GTK_LABEL(widget), 0);
         gtk_label_set_line_wrap(GTK_LABEL(widget), TRUE);
         break;
@@ -172,7 +172,7 @@ epiControlHandle epiGtkWindowSystem::createControl(epiWindowHandle window, const
         GtkWidget* view = gtk_text_view_new();
         gtk_text_view_set_editable(GTK_TEXT_VIEW(view), FALSE);
         gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(view), GTK_WRAP_WORD_CHAR);
-        gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)), spec.text.c_str(), -1);
+        gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)), desc.text.c_str(), -1);
         widget = gtk_scrolled_window_new(nullptr, nullptr);
         gtk_container_add(GTK_CONTAINER(widget), view);
         record->inner = view;
@@ -180,14 +180,14 @@ epiControlHandle epiGtkWindowSystem::createControl(epiWindowHandle window, const
     }
     case epiControlKind::EditField:
         widget = gtk_entry_new();
-        gtk_entry_set_text(GTK_ENTRY(widget), spec.text.c_str());
-        gtk_entry_set_visibility(GTK_ENTRY(widget), !spec.password);
-        gtk_editable_set_editable(GTK_EDITABLE(widget), !spec.readOnly);
+        gtk_entry_set_text(GTK_ENTRY(widget), desc.text.c_str());
+        gtk_entry_set_visibility(GTK_ENTRY(widget), !desc.password);
+        gtk_editable_set_editable(GTK_EDITABLE(widget), !desc.readOnly);
         gtk_entry_set_width_chars(GTK_ENTRY(widget), 1);
         break;
     case epiControlKind::ScrollBar:
         record->adjustment = gtk_adjustment_new(0, 0, 100, 1, 10, 10);
-        widget = gtk_scrollbar_new(spec.vertical ? GTK_ORIENTATION_VERTICAL : GTK_ORIENTATION_HORIZONTAL,
+        widget = gtk_scrollbar_new(desc.vertical ? GTK_ORIENTATION_VERTICAL : GTK_ORIENTATION_HORIZONTAL,
                                    record->adjustment);
         break;
     case epiControlKind::ProgressBar:
@@ -195,7 +195,7 @@ epiControlHandle epiGtkWindowSystem::createControl(epiWindowHandle window, const
         break;
     case epiControlKind::PopupList:
         widget = gtk_combo_box_text_new();
-        for (const std::string& item : splitItems(spec.text))
+        for (const std::string& item : splitItems(desc.text))
             gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(widget), item.c_str());
         break;
     case epiControlKind::Container:
@@ -206,8 +206,8 @@ epiControlHandle epiGtkWindowSystem::createControl(epiWindowHandle window, const
     record->widget = widget;
     if (!record->inner)
         record->inner = widget;
-    gtk_widget_set_size_request(widget, std::max(1, spec.frame.width()), std::max(1, spec.frame.height()));
-    gtk_fixed_put(GTK_FIXED(controlParent(*owner, spec)), widget, spec.frame.left, spec.frame.top);
+    gtk_widget_set_size_request(widget, std::max(1, desc.frame.width()), std::max(1, desc.frame.height()));
+    gtk_fixed_put(GTK_FIXED(controlParent(*owner, desc)), widget, desc.frame.left, desc.frame.top);
     epiGtkConnectControlSignals(*record);
     gtk_widget_show_all(widget);
     epiControlHandle handle = record->handle;
@@ -222,7 +222,7 @@ void epiGtkWindowSystem::destroyControl(epiControlHandle control)
         return;
     std::unique_ptr<Control> record = std::move(found->second);
     m_controls.erase(found);
-    record->spec.listener = nullptr;
+    record->desc.listener = nullptr;
     epiGtkDisconnectControlSignals(*record);
     gtk_widget_destroy(record->widget);
 }
@@ -233,7 +233,7 @@ void epiGtkWindowSystem::moveControl(epiControlHandle control, const epiRect& fr
     Window* owner = record ? findWindow(record->window) : nullptr;
     if (!owner)
         return;
-    record->spec.frame = frame;
+    record->desc.frame = frame;
     gtk_widget_set_size_request(record->widget, std::max(1, frame.width()), std::max(1, frame.height()));
     gtk_fixed_move(GTK_FIXED(gtk_widget_get_parent(record->widget)), record->widget, frame.left, frame.top);
 }
@@ -257,7 +257,7 @@ void epiGtkWindowSystem::setControlText(epiControlHandle control, const std::str
         return;
     ++record->silent;
     GtkWidget* inner = record->inner;
-    switch (record->spec.kind) {
+    switch (record->desc.kind) {
     case epiControlKind::Button:
     case epiControlKind::CheckBox:
     case epiControlKind::RadioButton:
@@ -287,7 +287,7 @@ std::string epiGtkWindowSystem::controlText(epiControlHandle control) const
     if (!record)
         return {};
     GtkWidget* inner = record->inner;
-    switch (record->spec.kind) {
+    switch (record->desc.kind) {
     case epiControlKind::Button:
     case epiControlKind::CheckBox:
     case epiControlKind::RadioButton:
@@ -322,7 +322,7 @@ void epiGtkWindowSystem::setControlValue(epiControlHandle control, int32_t value
     if (!record)
         return;
     ++record->silent;
-    switch (record->spec.kind) {
+    switch (record->desc.kind) {
     case epiControlKind::CheckBox:
     case epiControlKind::RadioButton:
         gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(record->inner), value != 0);
@@ -348,7 +348,7 @@ int32_t epiGtkWindowSystem::controlValue(epiControlHandle control) const
     Control* record = findControl(control);
     if (!record)
         return 0;
-    switch (record->spec.kind) {
+    switch (record->desc.kind) {
     case epiControlKind::CheckBox:
     case epiControlKind::RadioButton:
         return gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(record->inner)) ? 1 : 0;
@@ -378,7 +378,7 @@ void epiGtkWindowSystem::setControlRange(epiControlHandle control, int32_t minim
 void epiGtkWindowSystem::setControlItems(epiControlHandle control, const std::vector<std::string>& items)
 {
     Control* record = findControl(control);
-    if (!record || record->spec.kind != epiControlKind::PopupList)
+    if (!record || record->desc.kind != epiControlKind::PopupList)
         return;
     ++record->silent;
     gtk_combo_box_text_remove_all(GTK_COMBO_BOX_TEXT(record->inner));
@@ -406,6 +406,6 @@ epiControlHandle epiGtkWindowSystem::focusedControl(epiWindowHandle window) cons
 void epiGtkWindowSystem::selectControlText(epiControlHandle control)
 {
     Control* record = findControl(control);
-    if (record && record->spec.kind == epiControlKind::EditField)
+    if (record && record->desc.kind == epiControlKind::EditField)
         gtk_editable_select_region(GTK_EDITABLE(record->inner), 0, -1);
 }

@@ -40,7 +40,7 @@ public:
         epiGtkWindowSystem* system = nullptr;
         epiControlHandle handle = 0;
         epiWindowHandle window = 0;
-        epiControlSpec spec;
+        epiControlDesc desc;
         GtkWidget* widget = nullptr;     // what is placed in the parent's GtkFixed
         GtkWidget* inner = nullptr;      // the control itself (a text view inside a scrolled window)
         GtkAdjustment* adjustment = nullptr;
@@ -75,7 +75,7 @@ public:
     void releaseMouse(epiWindowHandle window) override;
     void setCursor(epiWindowHandle window, epiCursorShape shape) override;
 
-    epiControlHandle createControl(epiWindowHandle window, const epiControlSpec& spec) override;
+    epiControlHandle createControl(epiWindowHandle window, const epiControlDesc& desc) override;
     void destroyControl(epiControlHandle control) override;
     void moveControl(epiControlHandle control, const epiRect& frame) override;
     void showControl(epiControlHandle control, bool visible) override;
@@ -121,7 +121,7 @@ private:
     epiGtkWindowSystem() = default;
     epiWindowHandle newHandle() { return ++m_lastHandle; }
     GtkWidget* buildMenu(Window& record, epiMenuHandle menu, bool bar);
-    GtkWidget* controlParent(const Window& record, const epiControlSpec& spec) const;
+    GtkWidget* controlParent(const Window& record, const epiControlDesc& desc) const;
 
     uintptr_t m_lastHandle = 0;
     std::map<epiWindowHandle, std::unique_ptr<Window>> m_windows;

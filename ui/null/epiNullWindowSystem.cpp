@@ -156,22 +156,22 @@ void epiNullWindowSystem::setCursor(epiWindowHandle window, epiCursorShape shape
 
 // ----- controls -----
 
-epiControlHandle epiNullWindowSystem::createControl(epiWindowHandle window, const epiControlSpec& spec)
+epiControlHandle epiNullWindowSystem::createControl(epiWindowHandle window, const epiControlDesc& desc)
 {
     if (!findWindow(window))
         return 0;
     epiControlHandle handle = newHandle();
     Control& record = m_controls[handle];
     record.window = window;
-    record.spec = spec;
-    if (spec.kind == epiControlKind::PopupList) {
-        std::stringstream items(spec.text);
+    record.desc = desc;
+    if (desc.kind == epiControlKind::PopupList) {
+        std::stringstream items(desc.text);
         std::string item;
         while (std::getline(items, item, '|'))
             record.items.push_back(item);
         record.value = -1;
     } else {
-        record.text = spec.text;
+        record.text = desc.text;
     }
     return handle;
 }
@@ -189,7 +189,7 @@ void epiNullWindowSystem::destroyControl(epiControlHandle control)
 void epiNullWindowSystem::moveControl(epiControlHandle control, const epiRect& frame)
 {
     if (Control* record = findControl(control))
-        record->spec.frame = frame;
+        record->desc.frame = frame;
 }
 
 void epiNullWindowSystem::showControl(epiControlHandle control, bool visible)
@@ -215,7 +215,7 @@ std::string epiNullWindowSystem::controlText(epiControlHandle control) const
     const Control* record = this->control(control);
     if (!record)
         return {};
-    if (record->spec.kind == epiControlKind::PopupList)
+    if (record->desc.kind == epiControlKind::PopupList)
         return record->value >= 0 && record->value < static_cast<int32_t>(record->items.size())
                    ? record->items[record->value]
                    : std::string();
@@ -227,14 +227,14 @@ void epiNullWindowSystem::setControlValue(epiControlHandle control, int32_t valu
     Control* record = findControl(control);
     if (!record)
         return;
-    if (record->spec.kind == epiControlKind::ScrollBar)
+    if (record->desc.kind == epiControlKind::ScrollBar)
         value = std::clamp(value, record->minimum, std::max(record->minimum, record->maximum - record->page));
-    if (record->spec.kind == epiControlKind::RadioButton && value != 0) {
+    if (record->desc.kind == epiControlKind::RadioButton && value != 0) {
         // The other radios of its group go off.
-        epiControlHandle group = record->spec.radioGroup ? record->spec.radioGroup : control;
+        epiControlHandle group = record->desc.radioGroup ? record->desc.radioGroup : control;
         for (auto& [handle, other] : m_controls)
-            if (handle != control && other.spec.kind == epiControlKind::RadioButton &&
-                (handle == group || other.spec.radioGroup == group))
+            if (handle != control && other.desc.kind == epiControlKind::RadioButton &&
+                (handle == group || other.desc.radioGroup == group))
                 other.value = 0;
     }
     record->value = value;
@@ -272,10 +272,10 @@ void epiNullWindowSystem::focusControl(epiControlHandle control)
     if (previous == control)
         return;
     m_focus[record->window] = control;
-    if (Control* old = findControl(previous); old && old->spec.listener)
-        old->spec.listener->controlEvent(previous, epiControlEvent::FocusOut, 0);
-    if (record->spec.listener)
-        record->spec.listener->controlEvent(control, epiControlEvent::FocusIn, 0);
+    if (Control* old = findControl(previous); old && old->desc.listener)
+        old->desc.listener->controlEvent(previous, epiControlEvent::FocusOut, 0);
+    if (record->desc.listener)
+        record->desc.listener->controlEvent(control, epiControlEvent::FocusIn, 0);
 }
 
 epiControlHandle epiNullWindowSystem::focusedControl(epiWindowHandle window) const
@@ -516,7 +516,7 @@ void epiNullWindowSystem::key(const epiKeyEvent& event)
         // Not taken by the window: a focused edit field gets the typed character.
         Control* focused = findControl(delivered.focusedControl);
         if (!taken && focused && delivered.down && delivered.character >= 32 &&
-            focused->spec.kind == epiControlKind::EditField && !focused->spec.readOnly && !delivered.control)
+            focused->desc.kind == epiControlKind::EditField && !focused->desc.readOnly && !delivered.control)
             deliverText(*focused, delivered.focusedControl, std::string(1, static_cast<char>(delivered.character)));
     });
 }
@@ -564,13 +564,13 @@ void epiNullWindowSystem::deliverText(Control& control, epiControlHandle handle,
         position = control.selectionStart;
         control.selectionStart = control.selectionEnd = 0;
     }
-    if (control.spec.listener)
-        control.spec.listener->controlFilterText(handle, control.text, position, inserted);
+    if (control.desc.listener)
+        control.desc.listener->controlFilterText(handle, control.text, position, inserted);
     if (inserted.empty())
         return;
     control.text.insert(static_cast<size_t>(position), inserted);
-    if (control.spec.listener)
-        control.spec.listener->controlEvent(handle, epiControlEvent::TextChanged, 0);
+    if (control.desc.listener)
+        control.desc.listener->controlEvent(handle, epiControlEvent::TextChanged, 0);
 }
 
 void epiNullWindowSystem::sizeWindow(epiWindowHandle window, int32_t width, int32_t height)
@@ -625,7 +625,7 @@ void epiNullWindowSystem::clickControl(epiControlHandle control)
         if (!record || !window || !window->enabled || !record->enabled || !record->visible)
             return;
         epiControlEvent event = epiControlEvent::Clicked;
-        switch (record->spec.kind) {
+        switch (record->desc.kind) {
         case epiControlKind::CheckBox:
             record->value = record->value ? 0 : 1;
             event = epiControlEvent::Toggled;
@@ -636,8 +636,8 @@ void epiNullWindowSystem::clickControl(epiControlHandle control)
             break;
         default: break;
         }
-        if (record->spec.listener)
-            record->spec.listener->controlEvent(control, event, record->value);
+        if (record->desc.listener)
+            record->desc.listener->controlEvent(control, event, record->value);
     });
 }
 
@@ -648,8 +648,8 @@ void epiNullWindowSystem::selectItem(epiControlHandle control, int index)
         if (!record || !record->enabled || index < -1 || index >= static_cast<int>(record->items.size()))
             return;
         record->value = index;
-        if (record->spec.listener)
-            record->spec.listener->controlEvent(control, epiControlEvent::SelectionChanged, index);
+        if (record->desc.listener)
+            record->desc.listener->controlEvent(control, epiControlEvent::SelectionChanged, index);
     });
 }
 

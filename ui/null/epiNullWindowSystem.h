@@ -35,7 +35,7 @@ public:
     struct Control
     {
         epiWindowHandle window = 0;
-        epiControlSpec spec;
+        epiControlDesc desc;
         std::string text;
         int32_t value = 0;
         int32_t minimum = 0;
@@ -74,7 +74,7 @@ public:
     void releaseMouse(epiWindowHandle window) override;
     void setCursor(epiWindowHandle window, epiCursorShape shape) override;
 
-    epiControlHandle createControl(epiWindowHandle window, const epiControlSpec& spec) override;
+    epiControlHandle createControl(epiWindowHandle window, const epiControlDesc& desc) override;
     void destroyControl(epiControlHandle control) override;
     void moveControl(epiControlHandle control, const epiRect& frame) override;
     void showControl(epiControlHandle control, bool visible) override;
