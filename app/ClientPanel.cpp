@@ -474,6 +474,12 @@ bool ClientPanel::receiveCommand(epiCode command, intptr_t value, intptr_t extra
         return true;
     case epiFourCC("disp"): showChannelEntry(channelText(int(value))); return true;
     case epiFourCC("appf"): return true;
+    case epiFourCC("auhd"):
+        // The side windows (audio test, player, recorder, spectrum) ask for the panel's stream:
+        // value points at the AudioHardware pointer to fill.
+        if (value)
+            *reinterpret_cast<Zumeli::AudioHardware**>(value) = &m_hardware;
+        return true;
     case epiFourCC("flpl"):
         m_hardware.setPlayer(reinterpret_cast<Zumeli::IAudioPlayerHook*>(value));
         return true;

@@ -366,6 +366,16 @@ TEST_F(PanelTest, WithoutAUsableSoundDeviceTheClientStillLogsInAndSaysSo)
     EXPECT_EQ(text("info"), "No sound device: running without sound");
 }
 
+TEST_F(PanelTest, TheSideWindowsAskThePanelForItsSoundStream)
+{
+    startAsGuest();
+    Zumeli::AudioHardware* hardware = nullptr;
+    EXPECT_TRUE(m_panel->receiveCommand(epiFourCC("auhd"), reinterpret_cast<intptr_t>(&hardware), 0));
+    ASSERT_NE(hardware, nullptr);
+    EXPECT_TRUE(hardware->isOpen()) << "the stream the panel runs";
+    EXPECT_GT(hardware->sampleRate(), 0);
+}
+
 TEST_F(PanelTest, ASecondStartRaisesTheFirstAndEndsBeforeMakingAnEngineOrAWindow)
 {
     SingleInstance running("Zumeli 3.1.4");
