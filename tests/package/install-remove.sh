@@ -145,6 +145,7 @@ for program in zumeli-cli zumeli-server; do
 done
 if [ $desktop -eq 1 ]; then
   check "the desktop client finds all its libraries" bash -c "! ldd /usr/bin/zumeli | grep -q 'not found'"
+  check "zumeli --help answers without a display" bash -c "env -u DISPLAY -u WAYLAND_DISPLAY timeout 10 /usr/bin/zumeli --help | grep -q '^usage: zumeli'"
   check "the desktop client has a man page" test -s /usr/share/man/man1/zumeli.1.gz
 fi
 
