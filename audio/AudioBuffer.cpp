@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace Zumeli {
 
 AudioBuffer::AudioBuffer()
-    : m_samples(new float[Capacity]())
+    : m_samples(static_cast<float*>(std::calloc(Capacity, sizeof(float))))
 {
+    if (!m_samples)
+        throw std::bad_alloc();
 }
 
 AudioBuffer::~AudioBuffer() = default;

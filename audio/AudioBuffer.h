@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -65,7 +66,12 @@ protected:
 private:
     std::string m_name;
     int32_t m_sampleRate = 44100;
-    std::unique_ptr<float[]> m_samples;
+    struct FreeSamples {
+        void operator()(float* samples) const { std::free(samples); }
+    };
+    // Only written samples are ever read, so the ring starts as untouched zero pages: a ring that
+    // carries little audio keeps most of its capacity out of resident memory.
+    std::unique_ptr<float[], FreeSamples> m_samples;
     std::atomic<bool> m_endOfStream { false };
 };
 

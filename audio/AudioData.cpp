@@ -1,7 +1,9 @@
 #include "audio/AudioData.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace Zumeli {
 
@@ -10,7 +12,7 @@ AudioData::~AudioData() { release(); }
 void AudioData::release()
 {
     if (m_owned)
-        delete[] m_samples;
+        std::free(m_samples);
     m_owned = false;
     m_samples = nullptr;
     m_count = m_capacity = 0;
@@ -20,15 +22,24 @@ void AudioData::allocate(int32_t n)
 {
     release();
     n = std::max(n, 0);
-    m_samples = new float[size_t(n)];
+    m_samples = static_cast<float*>(std::malloc(size_t(std::max(n, 1)) * sizeof(float)));
+    if (!m_samples)
+        throw std::bad_alloc();
     m_owned = true;
     m_count = m_capacity = n;
 }
 
 void AudioData::allocateZeroed(int32_t n)
 {
-    allocate(n);
-    clear();
+    // calloc hands out large blocks as fresh zero pages: the scratch blocks sized for the longest
+    // possible block cost resident memory only for the part that blocks really use.
+    release();
+    n = std::max(n, 0);
+    m_samples = static_cast<float*>(std::calloc(size_t(std::max(n, 1)), sizeof(float)));
+    if (!m_samples)
+        throw std::bad_alloc();
+    m_owned = true;
+    m_count = m_capacity = n;
 }
 
 void AudioData::wrap(float* samples, int32_t n)
