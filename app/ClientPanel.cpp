@@ -294,6 +294,9 @@ void ClientPanel::refresh()
     m_hotKey.check(clock());
     if (++m_ticks % StreamCheckTicks == 0 && m_keeper && m_keeper->check())
         std::printf("%s\n", m_keeper->status().c_str());
+    // The AD lamp stays lit while the stream runs on the silent stand-in for a missing device.
+    if (itemOn("stAD") != !hasSoundDevice())
+        setLamp("stAD", !hasSoundDevice());
     if (m_quitPending && m_quitHandler && m_ticks > QuitDeadlineSeconds / RefreshSeconds) {
         std::printf("Quitting without the service's answer\n");
         m_quitPending = false;

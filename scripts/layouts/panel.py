@@ -9,8 +9,8 @@ L.append(item("iBfi", "sign", "", 256, 22, 60, 18, irOf="signal_film.png", frms=
 for i, (code, t) in enumerate((("noSV", "SV"), ("noCD", "CD"), ("noCH", "CH"))):
     L.append(item("zLmp", code, t, 256 + i * 34, 48, 30, 14, irOf="lamp_status_off.png", irOn="lamp_status_on.png",
                   teFo="sr09", tCof="110,96,70", tCon="10,30,12", txAl=1, teOy=1))
-for i, (code, t) in enumerate((("erSE", "SE"), ("erCE", "CE"), ("stNA", "NA"), ("paDS", "DS"))):
-    L.append(item("zLma" if code != "paDS" else "zLmp", code, t, 256 + i * 26, 72, 24, 14,
+for i, (code, t) in enumerate((("erSE", "SE"), ("erCE", "CE"), ("stNA", "NA"), ("paDS", "DS"), ("stAD", "AD"))):
+    L.append(item("zLma" if code in ("erSE", "erCE", "stNA") else "zLmp", code, t, 256 + i * 21, 72, 20, 14,
                   irOf="lamp_error_off.png", irOn="lamp_error_on.png", teFo="sr09", tCof="110,96,70", tCon="40,6,4", txAl=1, teOy=1))
 L.append(item("iBst", "info", "", 28, 106, 330, 14, teFo="sr12", teCl=AMBER))
 L.append(item("iBst", "pein", "", 28, 120, 330, 14, teFo="sr12", teCl=DIMAMBER))

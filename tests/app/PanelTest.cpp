@@ -42,6 +42,7 @@ TEST_F(PanelTest, AFirstStartOpensTheRegistrationAndCancellingGoesOnAsAGuest)
     EXPECT_EQ(text("titl"), "Channel   10.00");
     EXPECT_EQ(text("infc"), "10.00");
     EXPECT_EQ(text("talk"), "TALK");
+    EXPECT_EQ(item("stAD")->value(), 0) << "the chosen back end runs";
 
     // Quitting while connected leaves first; the window closes when the engine has left.
     testing::internal::CaptureStdout();
@@ -73,6 +74,23 @@ TEST_F(PanelTest, DigitsTuneAfterTheFourthAndAnotherKeyCancelsTheEntry)
     EXPECT_EQ(text("infc"), "12.34") << "the entry is cancelled and the current channel shown";
     ASSERT_TRUE(tunedTo(1235)) << m_panel->currentChannel();
     EXPECT_EQ(text("infc"), "12.35");
+}
+
+TEST_F(PanelTest, AVoiceRelayThatCannotBeReachedBlinksTheCELamp)
+{
+    // The service sends clients to a voice address where nothing listens: every connection
+    // attempt fails and reports transmission trouble.
+    m_server.reset();
+    Zumeli::ServerConfig config;
+    config.web.publicHost = "127.0.0.2";
+    m_server = std::make_unique<ServerTest::RunningServer>((m_home / "unreachable.sqlite").string(), config);
+    ASSERT_TRUE(m_server->started());
+    startAsGuest();
+    ASSERT_TRUE(tunedTo(1000));
+    ASSERT_TRUE(waitFor([&] { return item("erCE")->value() != 0; })) << text("info");
+    EXPECT_EQ(item("noSV")->value(), 0) << "no voice connection";
+    EXPECT_TRUE(waitFor([&] { return item("erCE")->value() == 0; }, 3.0)) << "the trouble lamp goes out by itself";
+    EXPECT_TRUE(waitFor([&] { return item("erCE")->value() != 0; }, 4.0)) << "and lights again at the next attempt";
 }
 
 TEST_F(PanelTest, APresetHeldUnderTwoSecondsSwitchesAndHeldTwoSecondsStores)
@@ -210,6 +228,7 @@ TEST_F(PanelTest, WithoutAUsableSoundDeviceTheClientStillLogsInAndSaysSo)
     ASSERT_TRUE(tunedTo(1000));
     EXPECT_FALSE(m_panel->hasSoundDevice());
     EXPECT_EQ(text("info"), "No sound device: running without sound");
+    EXPECT_NE(item("stAD")->value(), 0) << "the AD lamp shows the missing device";
 }
 
 TEST_F(PanelTest, TheSideWindowsAskThePanelForItsSoundStream)
