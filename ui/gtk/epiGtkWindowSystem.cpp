@@ -3,7 +3,15 @@
 #include "ui/epiBitmap.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+namespace {
+constexpr int DisplayAttempts = 10;
+}
 
 std::unique_ptr<epiWindowSystem> epiMakeGtkWindowSystem()
 {
@@ -12,8 +20,15 @@ std::unique_ptr<epiWindowSystem> epiMakeGtkWindowSystem()
 
 std::unique_ptr<epiGtkWindowSystem> epiGtkWindowSystem::create()
 {
-    if (!gtk_init_check(nullptr, nullptr))
-        return nullptr;
+    // A display server that is named but momentarily refuses connections (a busy X server's full
+    // listen queue) gets a few more tries before the program gives up on it.
+    const bool named = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
+    for (int attempt = 0; !gtk_init_check(nullptr, nullptr); ++attempt) {
+        if (!named || attempt == DisplayAttempts - 1)
+            return nullptr;
+        std::fprintf(stderr, "The display refused the connection; trying again\n");
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
     return std::unique_ptr<epiGtkWindowSystem>(new epiGtkWindowSystem);
 }
 
