@@ -1,6 +1,7 @@
 #include "ui/epiBitmap.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -41,34 +42,60 @@ uint32_t coverageBlend(uint32_t dst, float c, uint32_t colour)
     return 0xFF000000u | (mix(16) << 16) | (mix(8) << 8) | mix(0);
 }
 
+int32_t g_displayScale = 1;
+
+epiRect scaledRect(const epiRect& rect, int32_t scale)
+{
+    if (scale == 1)
+        return rect;
+    auto times = [&](int32_t v) {
+        return static_cast<int32_t>(std::clamp<int64_t>(int64_t{v} * scale, INT32_MIN / 2, INT32_MAX / 2));
+    };
+    return {times(rect.left), times(rect.top), times(rect.right), times(rect.bottom)};
+}
+
 } // namespace
 
-bool epiBitmap::create(int32_t width, int32_t height)
+int32_t epiDisplayScale() { return g_displayScale; }
+void epiSetDisplayScale(int32_t scale) { g_displayScale = std::clamp(scale, 1, 4); }
+
+bool epiBitmap::create(int32_t width, int32_t height, int32_t scale)
 {
     // The area cap keeps a damaged image header from asking for gigabytes.
-    if (width < 0 || height < 0 || width > kMaxSide || height > kMaxSide ||
-        int64_t{width} * height > kMaxArea)
+    if (scale < 1 || scale > 4 || width < 0 || height < 0 || width > kMaxSide / scale ||
+        height > kMaxSide / scale || int64_t{width} * height * scale * scale > kMaxArea)
         return false;
-    m_width = width;
-    m_height = height;
-    m_pixels.assign(static_cast<size_t>(width) * height, 0);
+    m_width = width * scale;
+    m_height = height * scale;
+    m_scale = scale;
+    m_pixels.assign(static_cast<size_t>(m_width) * m_height, 0);
     return true;
 }
 
+bool epiBitmap::setScale(int32_t scale)
+{
+    if (scale < 1 || scale > 4 || m_width % scale != 0 || m_height % scale != 0)
+        return false;
+    m_scale = scale;
+    return true;
+}
+
+epiRect epiBitmap::toPixels(const epiRect& rect) const { return scaledRect(rect, m_scale); }
+
 void epiBitmap::fill(const epiRect& rect, uint32_t argb)
 {
-    epiRect area = rect.intersection(bounds());
+    epiRect area = toPixels(rect).intersection(pixelBounds());
     for (int32_t y = area.top; y < area.bottom; ++y)
         std::fill(row(y) + area.left, row(y) + area.right, argb);
 }
 
 bool epiBitmap::clipCopy(const epiBitmap& from, epiRect& source, epiPoint& at, const epiRect& clip) const
 {
-    source = source.intersection(from.bounds());
+    source = source.intersection(from.pixelBounds());
     if (source.isEmpty())
         return false;
     epiRect target = epiRect::fromSize(at.x, at.y, source.width(), source.height());
-    epiRect visible = target.intersection(bounds()).intersection(clip);
+    epiRect visible = target.intersection(pixelBounds()).intersection(clip);
     if (visible.isEmpty())
         return false;
     source.left += visible.left - target.left;
@@ -80,21 +107,54 @@ bool epiBitmap::clipCopy(const epiBitmap& from, epiRect& source, epiPoint& at, c
 
 void epiBitmap::copyFrom(const epiBitmap& from, const epiRect& source, epiPoint at, const epiRect& clip)
 {
-    combineFrom(from, source, at, clip, [](uint32_t, uint32_t in) { return in | 0xFF000000u; });
+    if (from.m_scale != m_scale) {
+        epiRect src = source.intersection(from.bounds());
+        resampleFrom(from, from.toPixels(src), toPixels(epiRect::fromSize(at.x, at.y, src.width(), src.height())),
+                     toPixels(clip), Mode::Opaque);
+        return;
+    }
+    combineFrom(from, toPixels(source), {at.x * m_scale, at.y * m_scale}, toPixels(clip),
+                [](uint32_t, uint32_t in) { return in | 0xFF000000u; });
 }
 
 void epiBitmap::blendFrom(const epiBitmap& from, const epiRect& source, epiPoint at, const epiRect& clip)
 {
-    combineFrom(from, source, at, clip, [&](uint32_t out, uint32_t in) { return over(out, in); });
+    if (from.m_scale != m_scale) {
+        epiRect src = source.intersection(from.bounds());
+        resampleFrom(from, from.toPixels(src), toPixels(epiRect::fromSize(at.x, at.y, src.width(), src.height())),
+                     toPixels(clip), Mode::Blend);
+        return;
+    }
+    combineFrom(from, toPixels(source), {at.x * m_scale, at.y * m_scale}, toPixels(clip),
+                [&](uint32_t out, uint32_t in) { return over(out, in); });
 }
 
 void epiBitmap::drawScaled(const epiBitmap& from, const epiRect& source, const epiRect& destination,
                            const epiRect& clip)
 {
-    epiRect src = source.intersection(from.bounds());
+    resampleFrom(from, from.toPixels(source.intersection(from.bounds())), toPixels(destination), toPixels(clip),
+                 from.hasAlpha() ? Mode::Blend : Mode::Opaque);
+}
+
+void epiBitmap::resampleFrom(const epiBitmap& from, const epiRect& source, const epiRect& destination,
+                             const epiRect& clip, Mode mode, uint32_t colour)
+{
+    epiRect src = source.intersection(from.pixelBounds());
     if (src.isEmpty() || destination.isEmpty())
         return;
-    epiRect visible = destination.intersection(bounds()).intersection(clip);
+    epiRect visible = destination.intersection(pixelBounds()).intersection(clip);
+    if (mode == Mode::Coverage) {
+        // Coverage is sampled at the nearest source pixel: text stays sharp-edged.
+        for (int32_t y = visible.top; y < visible.bottom; ++y) {
+            int32_t sy = src.top + static_cast<int32_t>(int64_t{y - destination.top} * src.height() / destination.height());
+            uint32_t* out = row(y);
+            for (int32_t x = visible.left; x < visible.right; ++x) {
+                int32_t sx = src.left + static_cast<int32_t>(int64_t{x - destination.left} * src.width() / destination.width());
+                out[x] = coverageBlend(out[x], channel(from.pixel(sx, sy), 16) / 255.0f, colour);
+            }
+        }
+        return;
+    }
     float scaleX = static_cast<float>(src.width()) / destination.width();
     float scaleY = static_cast<float>(src.height()) / destination.height();
     for (int32_t y = visible.top; y < visible.bottom; ++y) {
@@ -118,7 +178,7 @@ void epiBitmap::drawScaled(const epiBitmap& from, const epiRect& source, const e
                 float bottom = channel(p01, shift) * (1 - wx) + channel(p11, shift) * wx;
                 value |= static_cast<uint32_t>(std::lround(top * (1 - wy) + bottom * wy)) << shift;
             }
-            out[x] = from.hasAlpha() ? over(out[x], value) : (value | 0xFF000000u);
+            out[x] = mode == Mode::Blend ? over(out[x], value) : (value | 0xFF000000u);
         }
     }
 }
@@ -138,26 +198,41 @@ void epiBitmap::drawImage(const epiBitmap& from, const epiRect& destination, con
 void epiBitmap::blendCoverage(const epiBitmap& from, const epiRect& source, epiPoint at, const epiRect& clip,
                               uint32_t colour)
 {
-    combineFrom(from, source, at, clip, [&](uint32_t out, uint32_t in) { return coverageBlend(out, channel(in, 16) / 255.0f, colour); });
+    if (from.m_scale != m_scale) {
+        epiRect src = source.intersection(from.bounds());
+        resampleFrom(from, from.toPixels(src), toPixels(epiRect::fromSize(at.x, at.y, src.width(), src.height())),
+                     toPixels(clip), Mode::Coverage, colour);
+        return;
+    }
+    combineFrom(from, toPixels(source), {at.x * m_scale, at.y * m_scale}, toPixels(clip),
+                [&](uint32_t out, uint32_t in) { return coverageBlend(out, channel(in, 16) / 255.0f, colour); });
 }
 
 void epiBitmap::blendMask(const uint8_t* mask, int32_t maskWidth, int32_t maskHeight, int32_t stride,
-                          epiPoint at, const epiRect& clip, uint32_t colour)
+                          epiPoint at, const epiRect& clip, uint32_t colour, int32_t maskScale)
 {
-    epiRect target = epiRect::fromSize(at.x, at.y, maskWidth, maskHeight);
-    epiRect visible = target.intersection(bounds()).intersection(clip);
+    if (maskWidth <= 0 || maskHeight <= 0 || maskScale < 1)
+        return;
+    // The mask's pixels land on this bitmap's pixels at the ratio of the two scales.
+    epiPoint origin {at.x * m_scale, at.y * m_scale};
+    epiRect target = epiRect::fromSize(origin.x, origin.y, static_cast<int32_t>(int64_t{maskWidth} * m_scale / maskScale),
+                                       static_cast<int32_t>(int64_t{maskHeight} * m_scale / maskScale));
+    epiRect visible = target.intersection(pixelBounds()).intersection(toPixels(clip));
     for (int32_t y = visible.top; y < visible.bottom; ++y) {
-        const uint8_t* in = mask + static_cast<size_t>(y - at.y) * stride;
+        int32_t my = std::min(maskHeight - 1, static_cast<int32_t>(int64_t{y - origin.y} * maskScale / m_scale));
+        const uint8_t* in = mask + static_cast<size_t>(my) * stride;
         uint32_t* out = row(y);
-        for (int32_t x = visible.left; x < visible.right; ++x)
-            if (uint8_t c = in[x - at.x])
+        for (int32_t x = visible.left; x < visible.right; ++x) {
+            int32_t mx = std::min(maskWidth - 1, static_cast<int32_t>(int64_t{x - origin.x} * maskScale / m_scale));
+            if (uint8_t c = in[mx])
                 out[x] = coverageBlend(out[x], c / 255.0f, colour);
+        }
     }
 }
 
 void epiBitmap::applyAlphaMask(const epiBitmap& mask)
 {
-    int32_t w = std::min(m_width, mask.width()), h = std::min(m_height, mask.height());
+    int32_t w = std::min(m_width, mask.pixelWidth()), h = std::min(m_height, mask.pixelHeight());
     for (int32_t y = 0; y < h; ++y)
         for (int32_t x = 0; x < w; ++x)
             setPixel(x, y, (pixel(x, y) & 0x00FFFFFFu) | (uint32_t{channel(mask.pixel(x, y), 16)} << 24));

@@ -9,20 +9,33 @@
 // A 32-bit bitmap in memory: rows top to bottom, each pixel 0xAARRGGBB in a uint32_t (the same
 // layout as a Cairo ARGB32 surface), colours not premultiplied by alpha. Every drawing operation
 // clips to the destination's bounds and to the clip rectangle it is given.
+//
+// A bitmap has a scale: the pixels each unit of its coordinates covers each way (1, or 2 for a
+// HiDPI screen and the skin drawn for it). Sizes, rectangles and points of the drawing operations
+// are in units; pixel(), row() and setPixel() address pixels. Drawing between bitmaps of the same
+// scale copies pixels; across scales the source is resampled.
 class epiBitmap : public epiObject
 {
 public:
     epiBitmap() = default;
-    epiBitmap(int32_t width, int32_t height) { create(width, height); }
+    epiBitmap(int32_t width, int32_t height, int32_t scale = 1) { create(width, height, scale); }
 
     epiCode typeCode() const override { return epiFourCC("obit"); }
 
-    // A bitmap of this size, all pixels 0 (transparent black). False for a negative or huge size.
-    bool create(int32_t width, int32_t height);
-    int32_t width() const { return m_width; }
-    int32_t height() const { return m_height; }
+    // A bitmap of this size in units at this scale, all pixels 0 (transparent black). False for a
+    // negative or huge size or a scale outside 1 to 4.
+    bool create(int32_t width, int32_t height, int32_t scale = 1);
+    // Takes the pixels as drawn at `scale` (a 2x image): its size in units shrinks accordingly.
+    // False, nothing changed, when the pixel size is not a multiple of the scale.
+    bool setScale(int32_t scale);
+    int32_t scale() const { return m_scale; }
+    int32_t width() const { return m_width / m_scale; }
+    int32_t height() const { return m_height / m_scale; }
+    int32_t pixelWidth() const { return m_width; }
+    int32_t pixelHeight() const { return m_height; }
     bool isEmpty() const { return m_width == 0 || m_height == 0; }
-    epiRect bounds() const { return {0, 0, m_width, m_height}; }
+    epiRect bounds() const { return {0, 0, width(), height()}; }
+    epiRect pixelBounds() const { return {0, 0, m_width, m_height}; }
     bool hasAlpha() const { return m_hasAlpha; }
     void setHasAlpha(bool alpha) { m_hasAlpha = alpha; }
 
@@ -53,9 +66,10 @@ public:
     // (0xAARRGGBB); each destination colour becomes dest × (1 − c) + colour × c, alpha 255.
     void blendCoverage(const epiBitmap& from, const epiRect& source, epiPoint at, const epiRect& clip,
                        uint32_t colour);
-    // The same with an 8-bit coverage mask of `maskWidth` × `maskHeight` (stride in bytes).
+    // The same with an 8-bit coverage mask of `maskWidth` × `maskHeight` pixels (stride in bytes),
+    // drawn at `maskScale` pixels per unit.
     void blendMask(const uint8_t* mask, int32_t maskWidth, int32_t maskHeight, int32_t stride, epiPoint at,
-                   const epiRect& clip, uint32_t colour);
+                   const epiRect& clip, uint32_t colour, int32_t maskScale = 1);
 
     // PNG through libpng. Decoding gives a bitmap with alpha when the image has an alpha channel
     // or transparency (an opaque image is drawn by copying); false (bitmap unchanged) when the
@@ -68,7 +82,14 @@ public:
     void applyAlphaMask(const epiBitmap& mask);
 
 private:
-    // Clips a copy of `source` (of `from`) drawn at `at`: adjusts both, false when nothing is left.
+    enum class Mode { Opaque, Blend, Coverage };
+    // Draws `source` pixels of `from` into `destination` pixels, resampled (bilinear for images,
+    // nearest for coverage), within the `clip` pixels.
+    void resampleFrom(const epiBitmap& from, const epiRect& source, const epiRect& destination, const epiRect& clip,
+                      Mode mode, uint32_t colour = 0);
+    epiRect toPixels(const epiRect& rect) const;
+    // Clips a copy of `source` (of `from`) drawn at `at`, all in pixels: adjusts both, false when
+    // nothing is left.
     bool clipCopy(const epiBitmap& from, epiRect& source, epiPoint& at, const epiRect& clip) const;
     // Combines each visible source pixel into the pixel under it: out = combine(out, in).
     template<typename Combine>
@@ -85,11 +106,17 @@ private:
         }
     }
 
-    int32_t m_width = 0;
+    int32_t m_width = 0; // in pixels
     int32_t m_height = 0;
+    int32_t m_scale = 1;
     bool m_hasAlpha = false;
     std::vector<uint32_t> m_pixels;
 };
+
+// The scale of the screen the program's windows show on (1, or 2 on a HiDPI screen): windows
+// and views make their bitmaps at it and the resources load the skin's 2x images for it.
+int32_t epiDisplayScale();
+void epiSetDisplayScale(int32_t scale);
 
 constexpr uint32_t epiArgb(uint8_t a, uint8_t r, uint8_t g, uint8_t b)
 {

@@ -112,7 +112,9 @@ int epiFont_FontMatrix::measure(const epiText& text)
 void epiFont_FontMatrix::drawToBitmap(epiBitmap& bitmap, int flags, const epiRect& rect, const epiRect& clip,
                                       const epiText& text, uint32_t colour)
 {
-    if (needsSystemFont(text))
+    // The atlas holds the glyphs at one pixel size: a scaled bitmap gets the same face drawn at
+    // its own resolution instead of enlarged glyphs.
+    if (needsSystemFont(text) || bitmap.scale() > 1)
         return fallback().drawToBitmap(bitmap, flags, rect, clip, text, colour);
     float penX = static_cast<float>(rect.left);
     if (flags & kCentred)

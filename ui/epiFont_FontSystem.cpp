@@ -117,12 +117,16 @@ void epiFont_FontSystem::drawToBitmap(epiBitmap& bitmap, int flags, const epiRec
     epiRect visible = rect.intersection(clip).intersection(bitmap.bounds());
     if (visible.isEmpty() || text.isEmpty())
         return;
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_A8, visible.width(), visible.height());
+    // On a scaled bitmap the text is laid out in units and rasterised at its pixels.
+    const int32_t scale = bitmap.scale();
+    cairo_surface_t* surface =
+        cairo_image_surface_create(CAIRO_FORMAT_A8, visible.width() * scale, visible.height() * scale);
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(surface);
         return;
     }
     cairo_t* cr = cairo_create(surface);
+    cairo_scale(cr, scale, scale);
     PangoLayout* layout = makeLayout(cr, m_description);
     std::string utf8 = drawable(text);
     pango_layout_set_text(layout, utf8.data(), static_cast<int>(utf8.size()));
@@ -138,8 +142,8 @@ void epiFont_FontSystem::drawToBitmap(epiBitmap& bitmap, int flags, const epiRec
     g_object_unref(layout);
     cairo_destroy(cr);
     cairo_surface_flush(surface);
-    bitmap.blendMask(cairo_image_surface_get_data(surface), visible.width(), visible.height(),
-                     cairo_image_surface_get_stride(surface), {visible.left, visible.top}, clip, colour);
+    bitmap.blendMask(cairo_image_surface_get_data(surface), visible.width() * scale, visible.height() * scale,
+                     cairo_image_surface_get_stride(surface), {visible.left, visible.top}, clip, colour, scale);
     cairo_surface_destroy(surface);
 }
 

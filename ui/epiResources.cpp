@@ -195,7 +195,15 @@ epiBitmap* epiResources::bitmap(const epiText& name, epiCode folderCode)
         return cached;
     }
     auto loaded = std::make_unique<epiBitmapCast>();
-    if (!loadImage(name, folderCode, *loaded))
+    // On a HiDPI screen the skin's 2x drawing of the image is taken where the pack has one.
+    const int32_t scale = epiDisplayScale();
+    bool sharp = false;
+    if (scale > 1) {
+        epiText scaledName;
+        scaledName.format("%dx/%s", scale, name.c_str());
+        sharp = loadImage(scaledName, folderCode, *loaded) && loaded->setScale(scale);
+    }
+    if (!sharp && !loadImage(name, folderCode, *loaded))
         return nullptr;
     loaded->name = name;
     loaded->useCount = 1;

@@ -9,14 +9,14 @@ bool epiUiBitmapView::acceptsParent(epiCode type) const
 
 void epiUiBitmapView::create()
 {
-    m_bitmap.create(frame().width(), frame().height());
+    m_bitmap.create(frame().width(), frame().height(), epiDisplayScale());
     epiUbo::create();
 }
 
 void epiUiBitmapView::frameChanged()
 {
     if (!m_bitmap.isEmpty() && (m_bitmap.width() != frame().width() || m_bitmap.height() != frame().height()))
-        m_bitmap.create(frame().width(), frame().height());
+        m_bitmap.create(frame().width(), frame().height(), epiDisplayScale());
 }
 
 void epiUiBitmapView::draw(epiBitmap& target, epiPoint origin, const epiRect& rect)

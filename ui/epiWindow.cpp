@@ -340,9 +340,9 @@ void epiWindow::makeBitmap()
 {
     int32_t width = std::max(1, frame().width());
     int32_t height = std::max(1, frame().height());
-    if (m_bitmap.width() == width && m_bitmap.height() == height)
+    if (m_bitmap.width() == width && m_bitmap.height() == height && m_bitmap.scale() == epiDisplayScale())
         return;
-    m_bitmap.create(width, height);
+    m_bitmap.create(width, height, epiDisplayScale());
     if (m_handle && windowSystem())
         windowSystem()->setWindowBitmap(m_handle, &m_bitmap);
 }

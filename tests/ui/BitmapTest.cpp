@@ -122,3 +122,63 @@ TEST(Bitmap, PngWithoutAlphaChannelDecodesOpaque)
     EXPECT_EQ(target.pixel(3, 3), 0xFF3060C0u);
     EXPECT_EQ(target.pixel(2, 3), 0xFF000000u);
 }
+
+TEST(Bitmap, AScaledBitmapTakesUnitsAndDrawsEveryPixel)
+{
+    epiBitmap screen(10, 8, 2);
+    EXPECT_EQ(screen.pixelWidth(), 20);
+    EXPECT_EQ(screen.pixelHeight(), 16);
+    EXPECT_EQ(screen.bounds(), epiRect(0, 0, 10, 8));
+    screen.fill(screen.bounds(), kPaper);
+    screen.fill({1, 1, 3, 2}, epiArgb(255, 200, 0, 0));
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 20; ++x)
+            EXPECT_EQ(screen.pixel(x, y) != kPaper, x >= 2 && x < 6 && y >= 2 && y < 4) << x << "," << y;
+
+    // A 2x image on a 2x bitmap lands pixel for pixel: its fine detail survives.
+    epiBitmap sharp(4, 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x)
+            sharp.setPixel(x, y, (x + y) % 2 ? epiArgb(255, 255, 255, 255) : epiArgb(255, 0, 0, 0));
+    ASSERT_TRUE(sharp.setScale(2));
+    EXPECT_EQ(sharp.bounds(), epiRect(0, 0, 2, 2));
+    screen.drawImage(sharp, {5, 3, 7, 5}, screen.bounds());
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(screen.pixel(10 + x, 6 + y), sharp.pixel(x, y)) << x << "," << y;
+
+    // A 1x image is enlarged to cover its units; the clip is in units too.
+    epiBitmap plain(1, 1);
+    plain.setPixel(0, 0, epiArgb(255, 0, 0, 250));
+    screen.copyFrom(plain, plain.bounds(), {0, 7}, {0, 0, 10, 8});
+    EXPECT_EQ(screen.pixel(0, 14), epiArgb(255, 0, 0, 250));
+    EXPECT_EQ(screen.pixel(1, 15), epiArgb(255, 0, 0, 250));
+    EXPECT_EQ(screen.pixel(2, 14), kPaper);
+    screen.copyFrom(plain, plain.bounds(), {9, 7}, {0, 0, 9, 8});
+    EXPECT_EQ(screen.pixel(19, 15), kPaper) << "clipped away";
+
+    epiBitmap odd(3, 3);
+    EXPECT_FALSE(odd.setScale(2)) << "3 pixels cannot be drawn at 2 per unit";
+    EXPECT_EQ(odd.scale(), 1);
+}
+
+TEST(Bitmap, TextMasksLandAtTheRatioOfTheScales)
+{
+    const uint8_t mask[2 * 2] = {255, 0, 0, 255};
+    const uint32_t ink = epiArgb(255, 255, 255, 255);
+    // A mask rasterised at the bitmap's scale lands pixel for pixel...
+    epiBitmap screen(4, 4, 2);
+    screen.fill(screen.bounds(), kPaper);
+    screen.blendMask(mask, 2, 2, 2, {1, 1}, screen.bounds(), ink, 2);
+    EXPECT_EQ(screen.pixel(2, 2), ink);
+    EXPECT_EQ(screen.pixel(3, 2), kPaper);
+    EXPECT_EQ(screen.pixel(3, 3), ink);
+    // ...and a 1x mask is enlarged: each of its pixels covers 2 x 2.
+    epiBitmap other(4, 4, 2);
+    other.fill(other.bounds(), kPaper);
+    other.blendMask(mask, 2, 2, 2, {1, 1}, other.bounds(), ink, 1);
+    EXPECT_EQ(other.pixel(2, 2), ink);
+    EXPECT_EQ(other.pixel(3, 3), ink);
+    EXPECT_EQ(other.pixel(4, 2), kPaper);
+    EXPECT_EQ(other.pixel(5, 5), ink);
+}

@@ -1,6 +1,7 @@
 // The resource pack the build makes and links into the programs.
 #include "PrintText.h"
 
+#include "ui/epiBitmap.h"
 #include "ui/epiFont_FontMatrix.h"
 #include "ui/epiFont_FontSystem.h"
 #include "ui/epiFonts.h"
@@ -99,4 +100,31 @@ TEST(ShippedPack, HoldsTheSoundsAndTheLocalisationTable)
     }
     EXPECT_TRUE(friends);
     EXPECT_TRUE(version);
+}
+
+TEST(ShippedPack, OnAHiDpiScreenTheSkinComesFromItsSharperDrawings)
+{
+    struct ScreenScale {
+        explicit ScreenScale(int scale) { epiSetDisplayScale(scale); }
+        ~ScreenScale() { epiSetDisplayScale(1); }
+    };
+    epiBitmap plain;
+    {
+        epiResources resources;
+        resources.init();
+        ASSERT_TRUE(resources.openNativePack());
+        epiBitmap* image = resources.bitmap("talk_off.png", epiResources::kImages);
+        ASSERT_NE(image, nullptr);
+        EXPECT_EQ(image->scale(), 1);
+        plain = *image;
+    }
+    ScreenScale hidpi(2);
+    epiResources resources;
+    resources.init();
+    ASSERT_TRUE(resources.openNativePack());
+    epiBitmap* image = resources.bitmap("talk_off.png", epiResources::kImages);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->scale(), 2);
+    EXPECT_EQ(image->bounds(), plain.bounds()) << "the same size in units";
+    EXPECT_EQ(image->pixelWidth(), 2 * plain.pixelWidth());
 }

@@ -58,7 +58,9 @@ gboolean onDraw(GtkWidget*, cairo_t* cr, gpointer data)
     // alpha, so every pixel shows opaque.
     cairo_surface_t* surface = cairo_image_surface_create_for_data(
         reinterpret_cast<unsigned char*>(const_cast<uint32_t*>(bitmap.pixels())), CAIRO_FORMAT_RGB24,
-        bitmap.width(), bitmap.height(), bitmap.width() * 4);
+        bitmap.pixelWidth(), bitmap.pixelHeight(), bitmap.pixelWidth() * 4);
+    // A bitmap drawn at the screen's scale maps its pixels one to one onto the device's.
+    cairo_surface_set_device_scale(surface, bitmap.scale(), bitmap.scale());
     cairo_set_source_surface(cr, surface, 0, 0);
     cairo_paint(cr);
     cairo_surface_destroy(surface);

@@ -29,6 +29,13 @@ std::unique_ptr<epiGtkWindowSystem> epiGtkWindowSystem::create()
         std::fprintf(stderr, "The display refused the connection; trying again\n");
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
+    // A HiDPI screen (GDK_SCALE, or the desktop's scaling setting) gets windows drawn at its
+    // scale with the skin's sharper images.
+    GdkDisplay* display = gdk_display_get_default();
+    GdkMonitor* monitor = display ? gdk_display_get_primary_monitor(display) : nullptr;
+    if (!monitor && display && gdk_display_get_n_monitors(display) > 0)
+        monitor = gdk_display_get_monitor(display, 0);
+    epiSetDisplayScale(monitor ? gdk_monitor_get_scale_factor(monitor) : 1);
     return std::unique_ptr<epiGtkWindowSystem>(new epiGtkWindowSystem);
 }
 
