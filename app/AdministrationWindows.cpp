@@ -64,6 +64,13 @@ constexpr const char* AccessModeNames[] = {
     "]Listed talkers and listeners[", "]Listed talkers only[", "]Registered users only[",
 };
 
+// The layout names the window in its text; the native title shows it translated.
+void translateTitle(epiWindow& window, const std::string& translated)
+{
+    if (window.title().isEmpty())
+        window.setTitle(epiText(translated.c_str()));
+}
+
 } // namespace
 
 AccessLists AccessLists::forMode(int mode)
@@ -88,6 +95,7 @@ std::string AdministrationRequestWindow::shopAddress()
 
 void AdministrationRequestWindow::opened()
 {
+    translateTitle(*this, tr(text().c_str()));
     setFieldText("info", "");
     updateStates();
     startOneShotTimer(StartSeconds);
@@ -169,6 +177,7 @@ bool AdministrationRequestWindow::handleCommand(epiCode command)
 
 void AdministrationWindow::opened()
 {
+    translateTitle(*this, tr(text().c_str()));
     std::string entries;
     for (const char* name : AccessModeNames)
         entries += (entries.empty() ? "" : "|") + tr(name);

@@ -4,6 +4,7 @@
 #include "engine/Client.h"
 #include "ui/epiWindowManager.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <utility>
@@ -94,11 +95,21 @@ void PeopleSelector::setup(const std::vector<int>& present, const std::vector<in
     m_people.sortByName();
     fillRows();
 
-    // Beside the administration window, at its top.
+    // Beside the administration window, at its top: on its right, or on its left when the
+    // screen ends first, and never off the screen.
     if (owner) {
         epiRect at = owner->frame();
         epiRect mine = frame();
-        setFrame(epiRect(at.right + 12, at.top, at.right + 12 + mine.width(), at.top + mine.height()));
+        epiRect desktop = application() && application()->windowManager()
+                              ? application()->windowManager()->desktopRect()
+                              : epiRect();
+        int32_t left = at.right + 12;
+        if (!desktop.isEmpty() && left + mine.width() > desktop.right) {
+            left = at.left - 12 - mine.width();
+            if (left < desktop.left)
+                left = std::max(desktop.left, desktop.right - mine.width());
+        }
+        setFrame(epiRect(left, at.top, left + mine.width(), at.top + mine.height()));
     }
 }
 

@@ -195,6 +195,7 @@ TEST_F(AdministrationTest, TheRequestClaimsAndTheEditorFollowsModesBellsAndTheCr
     m_panel->receiveCommand(epiFourCC("admi"), 0, 0);
     epiWindow* request = window("admr");
     ASSERT_NE(request, nullptr) << "a user who does not administer the channel is offered the request";
+    EXPECT_EQ(m_system->window(request->handle())->title, "Channel administration");
     EXPECT_FALSE(enabled(request, "Adrq"));
     EXPECT_FALSE(enabled(request, "Bucr"));
     EXPECT_TRUE(enabled(request, "Canc"));
