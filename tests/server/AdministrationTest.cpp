@@ -159,6 +159,25 @@ TEST_F(AdministrationTest, EachRoleJoinsAsTheSavedModeSays)
             user->join(1000); // out again, so the next mode is met as a new arrival
         }
     }
+
+    // Under mode 3 a listener who arrives talks to nobody; the allowed talker is heard.
+    ASSERT_EQ(statusOf(save(owner, 3, lists)), "OK");
+    ASSERT_EQ(element(coadmin.join(1300), "pe"), "0");
+    ASSERT_EQ(element(listener.join(1300), "pe"), "1");
+    ASSERT_EQ(element(talker.join(1300), "pe"), "0");
+    auto hearing = voice(coadmin);
+    auto voiceListener = voice(listener);
+    auto voiceTalker = voice(talker);
+    hearing->drain(200);
+    ASSERT_TRUE(voiceListener->audio(0));
+    ASSERT_TRUE(voiceListener->audio(1));
+    for (const auto& packet : hearing->drain(400))
+        EXPECT_NE(packet.kind(), VoicePacket::Audio) << "a listener's audio was relayed";
+    ASSERT_TRUE(voiceTalker->audio(0));
+    bool talkerHeard = false;
+    for (const auto& packet : hearing->drain(400))
+        talkerHeard = talkerHeard || (packet.kind() == VoicePacket::Audio && packet.senderId() == uint32_t(talker.id));
+    EXPECT_TRUE(talkerHeard);
 }
 
 // The document belongs to the channel's administration: a crafted request of anybody else gets
