@@ -34,6 +34,8 @@ ADRQ = (345, 157)
 ACOP = (335, 149)
 EDIT = {"coadmins": (500, 289), "talkers": (500, 345), "listeners": (500, 401), "excluded": (500, 457)}
 SAVE = (490, 529)
+# The talkers' and the listeners' edit buttons (inside their frames): alike when both are enabled.
+EDIT_FACES = {"talkers": (464, 333, 72, 24), "listeners": (464, 389, 72, 24)}
 SELECTOR_OK = (390, 385)
 ROW_TICK_X, ROW_TOP, ROW_HEIGHT = 400, 32, 28
 
@@ -94,6 +96,14 @@ class Windows:
             path = os.path.join(folder, name)
             self.display.run("import", "-window", window, path)
             print("  screenshot %s" % path, flush=True)
+
+
+def face(display, window, which):
+    """The colours of an edit button's face, position by position."""
+    x, y, w, h = EDIT_FACES[which]
+    out = display.run("import", "-window", window, "-crop", "%dx%d+%d+%d" % (w, h, x, y), "-depth", "8",
+                      "txt:-").stdout
+    return [line.split(":", 1)[1] for line in out.splitlines()[1:]]
 
 
 def open_administration(display, desktop):
@@ -220,6 +230,8 @@ def main():
         for _ in range(2):
             windows.click(origin, ACOP, "5")
         time.sleep(0.3)
+        check(face(display, editor, "talkers") == face(display, editor, "listeners"),
+              "in mode 3 the talkers' and the listeners' lists can both be edited")
         windows.shoot(editor, shots, "admin-editor.png")
         windows.click(origin, SAVE)
         check(windows.gone(editor), "Save closes the editor")
@@ -268,15 +280,18 @@ def main():
             check("<status>OK</status>" in saved, "cody saved mode %d" % mode)
             check_roles(build, folder, server, mode, "saved by the co-administrator")
 
-        # A family channel: the desktop opens the family editor.
+        # A family channel: the desktop opens the family editor, whose lists follow mode 4 (talkers
+        # only) whatever mode the document holds.
         saved = server.post("7/SaveAdmin.php", [("sessionID", session), (
-            "data", "<administration><ChannelAccessMode>4</ChannelAccessMode><type>1</type>%s</administration>"
+            "data", "<administration><ChannelAccessMode>3</ChannelAccessMode><type>1</type>%s</administration>"
             % lists)])
         check("<status>OK</status>" in saved, "cody made 10.00 a family channel")
         open_administration(display, desktop)
         family, origin = windows.find("Channel administration", height=560)
         check(family is not None, "the family editor opens")
         time.sleep(1.5)
+        check(face(display, family, "talkers") != face(display, family, "listeners"),
+              "in the family editor the listeners' list cannot be edited in mode 3")
         windows.shoot(family, shots, "admin-family.png")
         print("all administration checks passed", flush=True)
         return 0
