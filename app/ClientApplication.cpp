@@ -1,6 +1,8 @@
 #include "app/ClientApplication.h"
 
 #include "app/AccountWindows.h"
+#include "app/AdministrationWindows.h"
+#include "app/PeopleSelector.h"
 #include "app/ClientPanel.h"
 #include "app/ClientWindow.h"
 #include "app/DesktopLook.h"
@@ -45,6 +47,10 @@ epiWindow* makeWindow(epiCode id)
     case epiFourCC("regi"): return new RegistrationWindow;
     case epiFourCC("pwch"): return new PwChangeWindow;
     case epiFourCC("smsg"): return new MessageWindow;
+    case epiFourCC("admr"): return new AdministrationRequestWindow;
+    case epiFourCC("admi"): return new AdministrationWindow;
+    case epiFourCC("adfc"): return new FamilyAdministrationWindow;
+    case epiFourCC("peos"): return new PeopleSelector;
     default: return nullptr;
     }
 }

@@ -598,6 +598,10 @@ void ClientPanel::openAdministration()
     epiCode window = epiFourCC("admr");
     if (m_client->getUserChannelStatus(status) && (status.isAdmin || status.isCoadmin))
         window = status.type == 1 ? epiFourCC("adfc") : epiFourCC("admi");
+    // One of the three at a time: after a claim or a release the one that applied before goes.
+    for (epiCode other : {epiFourCC("admr"), epiFourCC("admi"), epiFourCC("adfc")})
+        if (other != window)
+            application()->windowManager()->closeWindow(other);
     application()->windowManager()->showOrOpenWindow(window);
 }
 

@@ -31,9 +31,11 @@ WebApi::Reply WebApi::getAdmin(const FormData& form, int64_t nowMs)
     auto channel = m_store.channel(session->channel);
     if (!channel)
         return refused;
+    // The document is the administration's own: who is listed, and what the channel keeps for
+    // its administrator. Anybody else is refused as a stranger would be.
+    if (!isAdminOrCoadmin(channel->number, session->userId))
+        return refused;
     AdministrationDocument d = m_store.adminDocument(channel->number);
-    // Only the administration sees who is listed.
-    bool insider = isAdminOrCoadmin(channel->number, session->userId);
     XmlReply document;
     document.text("Canal Titulo", d.title.str())
         .text("DescriptionDesktop", d.descriptionDesktop.str())
@@ -56,12 +58,9 @@ WebApi::Reply WebApi::getAdmin(const FormData& form, int64_t nowMs)
         .number("limit", d.limit);
     auto list = [&](const char* name, const std::vector<int>& ids) {
         std::string entries = "\r\n";
-        if (insider) {
-            for (int id : ids) {
-                auto user = m_store.userById(id);
-                entries +=
-                    "<id>" + std::to_string(id) + "," + xmlEscape(user ? userName(*user) : "") + "</id>\r\n";
-            }
+        for (int id : ids) {
+            auto user = m_store.userById(id);
+            entries += "<id>" + std::to_string(id) + "," + xmlEscape(user ? userName(*user) : "") + "</id>\r\n";
         }
         document.raw(name, entries);
     };

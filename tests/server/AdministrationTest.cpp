@@ -115,4 +115,116 @@ TEST_F(AdministrationTest, NoticesStayInTheSendersChannelAndOnlyTheAdministrator
     EXPECT_EQ(element(owner.call("XML_Send.php", invite), "errorString"), "TOO SOON");
 }
 
+// Every role under every access mode: the join result and the "pe" the saved document gives.
+TEST_F(AdministrationTest, EachRoleJoinsAsTheSavedModeSays)
+{
+    WebUser owner = account("Owner");
+    owner.join(1300);
+    ASSERT_EQ(statusOf(owner.call("AdminChannel.php", "release=0&")), "OK");
+    WebUser coadmin = account("Coadmin");
+    WebUser talker = account("Talker");
+    WebUser listener = account("Listener");
+    WebUser banned = account("Banned");
+    WebUser other = account("Other");
+    WebUser visitor = inChannel(1000);
+    std::string lists = one("coadmin", coadmin.id) + one("restricted", talker.id) + one("listenOnly", listener.id) +
+                        one("excluded", banned.id);
+    // "0" and "1": admitted with that permission; "-": refused.
+    struct Case {
+        int mode;
+        const char* coadmin;
+        const char* talker;
+        const char* listener;
+        const char* banned;
+        const char* other;
+        const char* guest;
+    };
+    const Case cases[] = {
+        {0, "0", "0", "0", "0", "0", "0"}, {1, "0", "0", "1", "-", "0", "0"}, {2, "0", "0", "1", "-", "1", "1"},
+        {3, "0", "0", "1", "-", "-", "-"}, {4, "0", "0", "-", "-", "-", "-"}, {5, "0", "0", "1", "-", "0", "-"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(statusOf(save(owner, c.mode, lists)), "OK") << "mode " << c.mode;
+        std::pair<const WebUser*, const char*> roles[] = {{&coadmin, c.coadmin}, {&talker, c.talker},
+                                                          {&listener, c.listener}, {&banned, c.banned},
+                                                          {&other, c.other}, {&visitor, c.guest}};
+        for (auto [user, expected] : roles) {
+            std::string reply = user->join(1300);
+            if (std::string(expected) == "-") {
+                EXPECT_EQ(element(reply, "errorString"), "ACCESS DENIED") << "mode " << c.mode << " user " << user->id;
+            } else {
+                EXPECT_NE(statusOf(reply), "FAIL") << "mode " << c.mode << " user " << user->id;
+                EXPECT_EQ(element(reply, "pe"), expected) << "mode " << c.mode << " user " << user->id;
+            }
+            user->join(1000); // out again, so the next mode is met as a new arrival
+        }
+    }
+
+    // Under mode 3 a listener who arrives talks to nobody; the allowed talker is heard.
+    ASSERT_EQ(statusOf(save(owner, 3, lists)), "OK");
+    ASSERT_EQ(element(coadmin.join(1300), "pe"), "0");
+    ASSERT_EQ(element(listener.join(1300), "pe"), "1");
+    ASSERT_EQ(element(talker.join(1300), "pe"), "0");
+    auto hearing = voice(coadmin);
+    auto voiceListener = voice(listener);
+    auto voiceTalker = voice(talker);
+    hearing->drain(200);
+    ASSERT_TRUE(voiceListener->audio(0));
+    ASSERT_TRUE(voiceListener->audio(1));
+    for (const auto& packet : hearing->drain(400))
+        EXPECT_NE(packet.kind(), VoicePacket::Audio) << "a listener's audio was relayed";
+    ASSERT_TRUE(voiceTalker->audio(0));
+    bool talkerHeard = false;
+    for (const auto& packet : hearing->drain(400))
+        talkerHeard = talkerHeard || (packet.kind() == VoicePacket::Audio && packet.senderId() == uint32_t(talker.id));
+    EXPECT_TRUE(talkerHeard);
+}
+
+// The document belongs to the channel's administration: a crafted request of anybody else gets
+// neither its lists nor a save, whatever it claims.
+TEST_F(AdministrationTest, OnlyTheAdministratorAndCoadministratorsReadOrSaveTheDocument)
+{
+    WebUser owner = account("Owner");
+    owner.join(1300);
+    ASSERT_EQ(statusOf(owner.call("AdminChannel.php", "release=0&")), "OK");
+    WebUser coadmin = account("Coadmin");
+    WebUser member = account("Member");
+    ASSERT_EQ(statusOf(save(owner, 1, one("coadmin", coadmin.id) + one("listenOnly", member.id))), "OK");
+    coadmin.join(1300);
+    member.join(1300);
+    WebUser visitor = inChannel(1300);
+    auto body = [](const std::string& reply) { return reply.substr(reply.find("\r\n\r\n") + 4); };
+
+    std::string read = coadmin.call("GetAdmin.php", "");
+    EXPECT_EQ(statusOf(read), "OK");
+    EXPECT_NE(element(element(element(read, "document"), "administration"), "listenOnly")
+                  .find(std::to_string(member.id) + ",Member"),
+              std::string::npos);
+    for (const WebUser* stranger : {&member, &visitor}) {
+        std::string refused = stranger->call("GetAdmin.php", "");
+        EXPECT_EQ(refused.substr(0, 12), "HTTP/1.0 403") << stranger->id;
+        EXPECT_EQ(body(refused), "FAIL") << stranger->id;
+        EXPECT_EQ(element(stranger->call("SaveAdmin.php", "data=<administration><ChannelAccessMode>0</ChannelAccessMode>"
+                                                          "<listenOnly></listenOnly></administration>&"),
+                          "errorString"),
+                  "NOT ADMINISTRATOR")
+            << stranger->id;
+    }
+    // The raw request without a session, and one that names another channel's administrator.
+    EXPECT_EQ(body(post(port(), "GetAdmin.php", "")), "FAIL");
+    EXPECT_EQ(body(post(port(), "GetAdmin.php", "sessionID=" + member.session + "x&userID=" +
+                                                    std::to_string(owner.id) + "&")),
+              "FAIL");
+    // Nothing changed: the member is still a listener, the mode still 1.
+    EXPECT_EQ(element(member.join(1300), "pe"), "1");
+    // A co-administrator saves the lists, but not who the co-administrators are.
+    ASSERT_EQ(statusOf(save(coadmin, 2, one("coadmin", member.id) + one("restricted", member.id))), "OK");
+    read = owner.call("GetAdmin.php", "");
+    std::string admin = element(element(read, "document"), "administration");
+    EXPECT_EQ(element(admin, "ChannelAccessMode"), "2");
+    EXPECT_EQ(element(admin, "coadmin").find(std::to_string(member.id) + ","), std::string::npos);
+    EXPECT_NE(element(admin, "coadmin").find(std::to_string(coadmin.id) + ","), std::string::npos);
+    EXPECT_EQ(element(member.join(1300), "pe"), "0");
+}
+
 } // namespace
