@@ -1,11 +1,15 @@
 #include "app/ClientApplication.h"
 
 #include "app/AccountWindows.h"
+#include "app/ChannelsWindow.h"
 #include "app/ClientPanel.h"
 #include "app/ClientWindow.h"
 #include "app/DesktopLook.h"
 #include "app/CommandLineOptions.h"
 #include "app/MessageWindow.h"
+#include "app/MessagesBoxWindow.h"
+#include "app/NewMessageWindows.h"
+#include "app/TalkHistoryWindow.h"
 #include "app/PanelWidgets.h"
 #include "app/SingleInstance.h"
 #include "app/Version.h"
@@ -45,6 +49,12 @@ epiWindow* makeWindow(epiCode id)
     case epiFourCC("regi"): return new RegistrationWindow;
     case epiFourCC("pwch"): return new PwChangeWindow;
     case epiFourCC("smsg"): return new MessageWindow;
+    case epiFourCC("tahi"): return new TalkHistoryWindow;
+    case epiFourCC("chLi"): return new ChannelsWindow;
+    case epiFourCC("mebx"): return new MessagesBoxWindow;
+    case epiFourCC("nume"): return new AskNewUserMessageWindow;
+    case epiFourCC("nuin"): return new AskNewUserInvitationWindow;
+    case epiFourCC("nuab"): return new AskReportUserAbuse;
     default: return nullptr;
     }
 }
@@ -66,6 +76,8 @@ ClientApplication::ClientApplication() : m_instanceWatch(*this)
 {
     registerPanelWidgetKinds(*this);
     registerKind(ClientPanel::kKind, [](epiCode) { return new ClientPanel; });
+    registerKind(ChannelsPane::kKind, [](epiCode) { return new ChannelsPane; });
+    registerKind(MessagesBoxPane::kKind, [](epiCode) { return new MessagesBoxPane; });
 }
 
 ClientApplication::~ClientApplication() { m_instanceWatch.cancelAllTimers(); }
