@@ -34,6 +34,17 @@ void setItemColour(epiUbo* part, const char* code, const char* colour)
 
 bool beginsWith(const std::string& text, const char* start) { return text.rfind(start, 0) == 0; }
 
+// The marked texts a row's layout gives its buttons, as the user reads them.
+void translateRow(epiUbo* root, const std::function<std::string(const char*)>& translate)
+{
+    for (int i = 0; i < root->childCount(); ++i) {
+        epiUbo* child = root->childAt(i);
+        if (std::string(child->text().c_str()).find(']') != std::string::npos)
+            child->setText(epiText(translate(child->text().c_str()).c_str()));
+        translateRow(child, translate);
+    }
+}
+
 } // namespace
 
 // ----- links -----
@@ -122,6 +133,8 @@ void MessagesBoxPane::rebuild()
         Zumeli::UserMessageData message;
         if (!row || !m_client->getMessage(i, message))
             continue;
+        if (m_translate)
+            translateRow(row, m_translate);
         epiUbo* to = row->findChild(fourCC("meto"));
         epiUbo* from = row->findChild(fourCC("mefr"));
         bool sent = message.sender == own;

@@ -11,13 +11,7 @@ def drawing(name, w, h, body, defs=""):
                 f'<defs>{defs}</defs>\n{body}\n</svg>\n')
 
 # A dark well the rows sit in, a thumb for the list bars, row faces and the message bubbles.
-drawing("list_back", 64, 64, '<rect width="64" height="64" rx="3" fill="#15171b"/>'
-        '<rect x="0.5" y="0.5" width="63" height="63" rx="3" fill="none" stroke="#0a0b0d"/>')
-drawing("scroll_thumb", 12, 40, '<rect x="1" y="1" width="10" height="38" rx="4" fill="url(#t)" stroke="#0b0c0e"/>'
-        '<path d="M4 16h4M4 20h4M4 24h4" stroke="#9aa3b0" stroke-width="1"/>',
-        '<linearGradient id="t" x1="0" x2="1"><stop offset="0" stop-color="#4a5058"/><stop offset="1" stop-color="#2b2f35"/></linearGradient>')
-drawing("scroll_thumb_pressed", 12, 40, '<rect x="1" y="1" width="10" height="38" rx="4" fill="#6b5530" stroke="#0b0c0e"/>'
-        '<path d="M4 16h4M4 20h4M4 24h4" stroke="#ffb13d" stroke-width="1"/>')
+drawing("list_back", 16, 16, '<rect width="16" height="16" fill="#15171b"/>')
 drawing("row_line", 16, 1, '<rect width="16" height="1" fill="#262a30"/>')
 drawing("chan_row_off", 380, 48, '<rect x="1" y="1" width="378" height="46" rx="4" fill="url(#g)" stroke="#0b0c0e"/>',
         '<linearGradient id="g" x1="0" y1="0" x2="0" y2="1"><stop offset="0" stop-color="#2c3037"/><stop offset="1" stop-color="#1f2227"/></linearGradient>')
@@ -25,15 +19,13 @@ drawing("chan_row_pressed", 380, 48, '<rect x="1" y="1" width="378" height="46" 
 drawing("chan_row_on", 380, 48, '<rect x="1" y="1" width="378" height="46" rx="4" fill="url(#g)" stroke="#ffb13d" stroke-width="1.5"/>'
         '<rect x="6" y="8" width="3" height="32" rx="1.5" fill="#ffb13d"/>',
         '<linearGradient id="g" x1="0" y1="0" x2="0" y2="1"><stop offset="0" stop-color="#3b3222"/><stop offset="1" stop-color="#261f14"/></linearGradient>')
-drawing("bubble_from", 400, 68, '<path d="M10 1h380a9 9 0 0 1 9 9v48a9 9 0 0 1-9 9H10a9 9 0 0 1-9-9V22L-6 14 1 12V10a9 9 0 0 1 9-9z" '
-        'fill="#e8ecf1" stroke="#9aa3b0"/>')
-drawing("bubble_to", 400, 68, '<path d="M10 1h380a9 9 0 0 1 9 9v2l7 2-7 8v36a9 9 0 0 1-9 9H10a9 9 0 0 1-9-9V10a9 9 0 0 1 9-9z" '
-        'fill="#f7e6c4" stroke="#b89a62"/>')
+drawing("bubble_from", 400, 68, '<rect x="0.5" y="0.5" width="399" height="67" rx="9" fill="#e8ecf1" stroke="#9aa3b0"/>')
+drawing("bubble_to", 400, 68, '<rect x="0.5" y="0.5" width="399" height="67" rx="9" fill="#f7e6c4" stroke="#b89a62"/>')
 
 def well(name, x, y, w, h, **a):
     return item("iBim", name, "", x, y, w, h, irOf="list_back.png", **a)
 def bar(x, y, h, **a):
-    return item("iBsc", "scro", "", x, y, 12, h, irOf="scroll_thumb.png", ipOf="scroll_thumb_pressed.png", **a)
+    return item("iSsc", "scro", "", x, y, 12, h, **a)
 def label(name, t, x, y, w, h=16, font="sr12", colour=AMBER, **a):
     return item("iBst", name, t, x, y, w, h, teFo=font, teCl=colour, **a)
 def small_key(name, t, x, y, w=70, h=20):
@@ -115,14 +107,15 @@ msg += [button("Done", "]Done[", 330, 170, 96, defa=1)]
 write("message.xml", doc("smsg", "Zumeli", 440, 220, msg, 240, 200, Zoma=0, RszX=0, RszY=0, aupo=1))
 
 # ----- writing to someone -----
-nume = [back(440, 200), text("whom", "", 20, 18, 400), field("iSet", "edit", 20, 46, 400, 28),
-        text("stts", "", 20, 86, 400),
-        button("Canc", "]Cancel[", 210, 150, 100), button("Send", "]Send[", 320, 150, 100, defa=1)]
-write("newmessage.xml", doc("nume", "]New message[", 440, 200, nume, 260, 220, Zoma=0, RszX=0, RszY=0, aupo=1))
-nuin = [back(440, 200), text("whom", "", 20, 18, 400), item("iSrt", "text", "", 20, 46, 400, 40),
-        text("stts", "", 20, 96, 400),
-        button("Canc", "]Cancel[", 210, 150, 100), button("Send", "]Invite[", 320, 150, 100, defa=1)]
-write("newinvitation.xml", doc("nuin", "]Invite to the channel[", 440, 200, nuin, 260, 220, Zoma=0, RszX=0, RszY=0, aupo=1))
-nuab = [back(440, 180), item("iSrt", "text", "", 20, 18, 400, 56), text("stts", "", 20, 84, 400),
-        button("Canc", "]Cancel[", 210, 130, 100), button("Okay", "]Report[", 320, 130, 100, defa=1)]
-write("reportabuse.xml", doc("nuab", "]Report abuse[", 440, 180, nuab, 260, 220, Zoma=0, RszX=0, RszY=0, aupo=1))
+nume = [back(440, 150), label("whom", "", 20, 18, 400, font="sb12"), field("iSet", "edit", 20, 42, 400, 28),
+        text("stts", "", 20, 76, 400),
+        button("Canc", "]Cancel[", 210, 104, 100), button("Send", "]Send[", 320, 104, 100, defa=1)]
+write("newmessage.xml", doc("nume", "]New message[", 440, 150, nume, 260, 220, Zoma=0, RszX=0, RszY=0, aupo=1))
+nuin = [back(440, 150), label("whom", "", 20, 18, 400, font="sb12"), item("iSrt", "text", "", 20, 42, 400, 32),
+        text("stts", "", 20, 76, 400),
+        button("Canc", "]Cancel[", 210, 104, 100), button("Send", "]Invite[", 320, 104, 100, defa=1)]
+write("newinvitation.xml", doc("nuin", "]Invite to the channel[", 440, 150, nuin, 260, 220, Zoma=0, RszX=0, RszY=0, aupo=1))
+nuab = [back(440, 150), label("head", "]Report abuse[", 20, 18, 400, font="sb12"), item("iSrt", "text", "", 20, 42, 400, 32),
+        text("stts", "", 20, 76, 400),
+        button("Canc", "]Cancel[", 210, 104, 100), button("Okay", "]Report[", 320, 104, 100, defa=1)]
+write("reportabuse.xml", doc("nuab", "]Report abuse[", 440, 150, nuab, 260, 220, Zoma=0, RszX=0, RszY=0, aupo=1))
