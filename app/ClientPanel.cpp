@@ -143,8 +143,10 @@ void ClientPanel::start(Zumeli::Client* client, Localizer* localizer)
 
     openStream();
     registerHotKey();
-    if (application())
+    if (application()) {
+        m_arrivals.setTranslator([this](const char* marked) { return tr(marked); });
         m_arrivals.start(m_client, application()->windowManager(), makeDesktopNotifier());
+    }
 
     Zumeli::Text registered;
     m_client->getPreferenceText("public.isregisteredlogin", registered);

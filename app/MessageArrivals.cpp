@@ -143,8 +143,10 @@ void MessageArrivals::userMessagesChanged(bool mainShown)
         Zumeli::Text name;
         if (!m_client->getUserName(message.sender, name))
             name = "?";
-        std::string body = message.type == Zumeli::UserMessageData::Invitation ? "Invitation to join my channel"
-                                                                               : message.text.c_str();
+        const char* invitation = "]Invitation to join my channel[";
+        std::string body = message.type != Zumeli::UserMessageData::Invitation ? message.text.c_str()
+                           : m_translate                                       ? m_translate(invitation)
+                                                                               : "Invitation to join my channel";
         m_notifier->show(name.c_str(), body);
         return;
     }

@@ -37,12 +37,15 @@ public:
     // The message history changed; `mainShown` is whether the main window is visible and focused.
     void userMessagesChanged(bool mainShown);
     void setNotifier(std::unique_ptr<MessageNotifier> notifier);
+    // Translates the marked texts of the notifications.
+    void setTranslator(std::function<std::string(const char*)> translate) { m_translate = std::move(translate); }
     MessageNotifier* notifier() const { return m_notifier.get(); }
 
 private:
     Zumeli::IClient* m_client = nullptr;
     epiWindowManager* m_windows = nullptr;
     std::unique_ptr<MessageNotifier> m_notifier;
+    std::function<std::string(const char*)> m_translate;
     int m_known = -1; // messages already seen
     int m_opened = 0; // service windows opened, for their cascade
 };
