@@ -154,6 +154,11 @@ def main():
         peers.append(alice)
         check(alice.wait_for("talk-acknowledged", timeout=20), "alice talks")
         check(alice.wait(30) == 0, "alice's talk ended")
+        # Then carol talks with her hot key.
+        time.sleep(2.0)
+        display.run("xdotool", "keydown", "F9")
+        time.sleep(3.0)
+        display.run("xdotool", "keyup", "F9")
         time.sleep(1.0)
         history.shoot(shots, "messages-talkhistory.png")
 
