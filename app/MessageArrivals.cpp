@@ -121,6 +121,9 @@ int MessageArrivals::serviceMessagesArrived()
         frame.offset(step, step);
         window->setFrame(frame);
         ++opened;
+        // The service asks to be left while its message is read; a button may log in again.
+        if (message.mainDisconnect)
+            m_client->disconnect();
     }
     return opened;
 }

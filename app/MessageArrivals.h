@@ -32,7 +32,8 @@ class MessageArrivals
 public:
     void start(Zumeli::IClient* client, epiWindowManager* windows, std::unique_ptr<MessageNotifier> notifier);
     void stop();
-    // Opens one 'smsg' window per pending service message; returns how many opened.
+    // Opens one 'smsg' window per pending service message (and leaves the service when a message
+    // asks for it); returns how many opened.
     int serviceMessagesArrived();
     // The message history changed; `mainShown` is whether the main window is visible and focused.
     void userMessagesChanged(bool mainShown);

@@ -155,11 +155,8 @@ void MessagesBoxPane::rebuild()
         } else {
             party = tr("]From [") + nameOf(message.sender);
         }
-        std::string text = message.text.c_str();
-        if (message.type == Zumeli::UserMessageData::Invitation)
-            text = tr("]Invitation to join my channel[");
         setItemText(part, "user", party);
-        setItemText(part, "mess", text);
+        setItemText(part, "mess", message.text.c_str());
         setItemText(part, "time", message.text2.c_str());
         setItemColour(part, "user", message.read ? ReadColour : UnreadColour);
         setItemColour(part, "mess", isLink(message.text.c_str()) ? LinkColour : ReadColour);
