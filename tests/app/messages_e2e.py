@@ -5,8 +5,10 @@ by what the peers print.
 
 Usage: messages_e2e.py BUILD_DIR [SCREENSHOT_DIR]
 
-Checks: a message from `zumeli-cli --message` shows in the message box; a text typed in the box
-reaches the peer (`--events` prints it); a service message queued with
+Checks: a message from `zumeli-cli --message` that arrives while the main window is not focused is
+announced by a desktop notification (to a stand-in notification server on a session bus of the
+test's own), and clicking it opens the message box, which shows the message; a text typed in the
+box reaches the peer (`--events` prints it); a service message queued with
 `zumeli-server --queue-service-message` opens its window with its buttons, and its button opens
 the address in the browser. With SCREENSHOT_DIR, every window met on the way is saved there.
 Every wait is bounded; everything started is stopped at the end.
@@ -94,6 +96,45 @@ class Window:
                              os.path.join(folder, name))
 
 
+class Notifications:
+    """A session bus of our own with the stand-in notification server on it."""
+
+    def __init__(self, folder):
+        self.log = os.path.join(folder, "notifications.log")
+        self.clicks = os.path.join(folder, "clicks.txt")
+        address = "unix:path=%s" % os.path.join(folder, "bus")
+        self.bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--address=" + address],
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.time() + 10
+        while time.time() < deadline and not os.path.exists(os.path.join(folder, "bus")):
+            time.sleep(0.05)
+        os.environ["DBUS_SESSION_BUS_ADDRESS"] = address
+        # The system's Python carries the GLib bindings.
+        python = "/usr/bin/python3" if os.path.exists("/usr/bin/python3") else sys.executable
+        self.server = subprocess.Popen([python, os.path.join(HERE, "fake_notifications.py"), self.log, self.clicks],
+                                       stderr=open(os.path.join(folder, "notifications.err"), "wb"))
+        while time.time() < deadline and not os.path.exists(self.log):
+            time.sleep(0.05)
+        check(os.path.exists(self.log), "the stand-in notification server owns its name")
+
+    def wait_for(self, text, timeout):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            for line in open(self.log).read().splitlines():
+                if text in line:
+                    return line.split("\t")
+            time.sleep(0.2)
+        return None
+
+    def click(self, number):
+        with open(self.clicks, "a") as f:
+            f.write("%s\n" % number)
+
+    def stop(self):
+        stop_process(self.server)
+        stop_process(self.bus)
+
+
 def open_from_menu(display, desktop, menu_index, item_index):
     """Opens a menu of the main window's bar with the keyboard (F10, then arrows) and picks an item."""
     main = display.run("xdotool", "search", "--name", "^Zumeli 3.1.4$").stdout.split()[0]
@@ -119,7 +160,7 @@ def main():
     if shots:
         os.makedirs(shots, exist_ok=True)
     folder = tempfile.mkdtemp(prefix="zumeli-messages-e2e-")
-    display = server = desktop = None
+    display = server = desktop = notifications = None
     peers = []
     try:
         display = Display(folder)
@@ -140,6 +181,7 @@ def main():
         os.chmod(os.path.join(tools, "xdg-open"), 0o755)
         os.environ["PATH"] = tools + ":" + os.environ["PATH"]
 
+        notifications = Notifications(folder)
         desktop = Desktop(build, folder, display, server, "carol", "secret-two", None, None)
         check(desktop.find_window(), "the main window is shown")
         check(desktop.wait_pixel(CHANNEL_LAMP, lit_green, 20), "the client joined 10.00 (CH lamp lit)")
@@ -168,15 +210,21 @@ def main():
         time.sleep(0.5)
         favourites.shoot(shots, "messages-favourites.png")
 
-        # dave writes; the message box shows it.
+        # dave writes while another window has the focus: a notification tells, its click opens the box.
+        favourites.raise_()
+        display.run("xdotool", "windowfocus", "--sync", favourites.id)
         dave = Cli(build, folder, "dave", server, ["--user", "dave", "--pass", "secret-three", "--channel", "1000",
                                                    "--message", carol_id + ":Are you on the hill yet?",
                                                    "--duration", "90", "--audio", "null"])
         peers.append(dave)
         check(dave.wait_for(VOICE_UP), "dave is on 10.00")
-        open_from_menu(display, desktop, 3, 1)
+        shown = notifications.wait_for("Are you on the hill yet?", 30)
+        check(shown is not None and shown[1] == "dave", "a notification shows dave's message (%s)" % shown)
+        notifications.click(shown[0])
         box = Window(display, "Messages")
-        check(box.id is not None, "the message box opens from the Messages menu")
+        check(box.id is not None, "clicking the notification opens the message box")
+        box.raise_()
+        display.run("xdotool", "windowfocus", "--sync", box.id)
         check(box.wait_pixel(FIRST_BUBBLE, received_bubble, 30), "dave's message shows as a received row")
         time.sleep(0.5)
         box.shoot(shots, "messages-messagebox-received.png")
@@ -242,6 +290,8 @@ def main():
             print("desktop log: %s" % desktop.log_path, flush=True)
         if server:
             server.stop()
+        if notifications:
+            notifications.stop()
         if display:
             display.stop()
 
