@@ -165,6 +165,11 @@ def main():
     try:
         display = Display(folder)
         server = Server(build, folder)
+        # Two channels with names of their own, for the favourites.
+        for number, name in (("1001", "Hill walkers"), ("1002", "Base camp")):
+            named = subprocess.run([os.path.join(build, "server", "zumeli-server"), "--data", server.data,
+                                    "--set-channel", number, "--name", name], capture_output=True, timeout=20)
+            check(named.returncode == 0, "channel %s is named %s" % (number, name))
         server.start()
         register(build, folder, server, "carol", "secret-two")
         register(build, folder, server, "dave", "secret-three")
@@ -204,6 +209,14 @@ def main():
         time.sleep(1.0)
         history.shoot(shots, "messages-talkhistory.png")
 
+        # The named channels, visited once so that their records are known.
+        main = display.run("xdotool", "search", "--name", "^Zumeli 3.1.4$").stdout.split()[0]
+        for number in ("1001", "1002", "1000"):
+            display.run("xdotool", "windowraise", main)
+            display.run("xdotool", "windowfocus", "--sync", main)
+            display.run("xdotool", "type", "--delay", "60", number)
+            time.sleep(2.0)
+        check(desktop.wait_pixel(CHANNEL_LAMP, lit_green, 20), "the client is back on 10.00")
         open_from_menu(display, desktop, 1, 1)
         favourites = Window(display, "Favourite channels")
         check(favourites.id is not None, "the favourites open from the Channel menu")
