@@ -85,12 +85,12 @@ bool MessagesBoxPane::start(Zumeli::IClient* client)
 
 std::string MessagesBoxPane::nameOf(int userId) const
 {
-    Zumeli::PeopleEntry person;
-    if (m_client && m_client->getUserRecord(userId, person))
-        return person.name.c_str();
     Zumeli::Text name;
     if (m_client && m_client->getUserName(userId, name))
         return name.c_str();
+    Zumeli::PeopleEntry person;
+    if (m_client && m_client->getUserRecord(userId, person))
+        return person.name.c_str();
     return "?";
 }
 

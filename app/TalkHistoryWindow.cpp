@@ -93,7 +93,8 @@ void TalkHistoryWindow::addLine(int userId, bool request)
     Zumeli::Client* client = engine();
     Zumeli::PeopleEntry person;
     if (client && client->getUserRecord(userId, person)) {
-        line.name = person.name.c_str();
+        Zumeli::Text shown;
+        line.name = client->getUserName(userId, shown) ? shown.c_str() : person.name.c_str();
         if (person.stf)
             line.role = " staff";
         Zumeli::ChannelElement channel;
