@@ -3,11 +3,15 @@
 #include "app/AccountWindows.h"
 #include "app/AdministrationWindows.h"
 #include "app/PeopleSelector.h"
+#include "app/ChannelsWindow.h"
 #include "app/ClientPanel.h"
 #include "app/ClientWindow.h"
 #include "app/DesktopLook.h"
 #include "app/CommandLineOptions.h"
 #include "app/MessageWindow.h"
+#include "app/MessagesBoxWindow.h"
+#include "app/NewMessageWindows.h"
+#include "app/TalkHistoryWindow.h"
 #include "app/PanelWidgets.h"
 #include "app/SingleInstance.h"
 #include "app/Version.h"
@@ -51,6 +55,12 @@ epiWindow* makeWindow(epiCode id)
     case epiFourCC("admi"): return new AdministrationWindow;
     case epiFourCC("adfc"): return new FamilyAdministrationWindow;
     case epiFourCC("peos"): return new PeopleSelector;
+    case epiFourCC("tahi"): return new TalkHistoryWindow;
+    case epiFourCC("chLi"): return new ChannelsWindow;
+    case epiFourCC("mebx"): return new MessagesBoxWindow;
+    case epiFourCC("nume"): return new AskNewUserMessageWindow;
+    case epiFourCC("nuin"): return new AskNewUserInvitationWindow;
+    case epiFourCC("nuab"): return new AskReportUserAbuse;
     default: return nullptr;
     }
 }
@@ -72,6 +82,8 @@ ClientApplication::ClientApplication() : m_instanceWatch(*this)
 {
     registerPanelWidgetKinds(*this);
     registerKind(ClientPanel::kKind, [](epiCode) { return new ClientPanel; });
+    registerKind(ChannelsPane::kKind, [](epiCode) { return new ChannelsPane; });
+    registerKind(MessagesBoxPane::kKind, [](epiCode) { return new MessagesBoxPane; });
 }
 
 ClientApplication::~ClientApplication() { m_instanceWatch.cancelAllTimers(); }

@@ -143,6 +143,10 @@ void ClientPanel::start(Zumeli::Client* client, Localizer* localizer)
 
     openStream();
     registerHotKey();
+    if (application()) {
+        m_arrivals.setTranslator([this](const char* marked) { return tr(marked); });
+        m_arrivals.start(m_client, application()->windowManager(), makeDesktopNotifier());
+    }
 
     Zumeli::Text registered;
     m_client->getPreferenceText("public.isregisteredlogin", registered);
@@ -162,6 +166,7 @@ void ClientPanel::stop()
     m_refresh.cancelAllTimers();
     unregisterHotKey();
     closeStream();
+    m_arrivals.stop();
     if (m_client)
         m_client->setDelegate(nullptr);
     if (parent())

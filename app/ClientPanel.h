@@ -3,6 +3,7 @@
 #include "app/DigitEntry.h"
 #include "app/Favourites.h"
 #include "app/HotKeyController.h"
+#include "app/MessageArrivals.h"
 #include "app/X11HotKeyGrab.h"
 #include "audio/AudioHardware.h"
 #include "engine/IClientDelegate.h"
@@ -22,6 +23,7 @@ class IClient;
 namespace ZumeliApplication {
 
 class Localizer;
+class TalkHistoryWindow;
 class UiFrequencyDisplay2;
 
 // The walkie-talkie face of the main window ('pane'): channel readout and dial, presets, talk
@@ -61,6 +63,7 @@ public:
     bool isTalking() const { return m_talking; }
     const std::string& infoText() const { return m_info; }
     HotKeyController& hotKey() { return m_hotKey; }
+    MessageArrivals& arrivals() { return m_arrivals; }
     const std::string& hotKeyNotice() const { return m_hotKeyNotice; }
     bool hasSoundDevice() const;
     // What the info line keeps saying: no sound device, or a talk key that works only focused.
@@ -151,6 +154,9 @@ private:
     // The user's administration window for this channel, or the request for one.
     void openAdministration();
     void notifyWindow(epiCode window, epiCode command);
+    TalkHistoryWindow* talkHistory() const;
+    // The main window is on the screen and has the focus.
+    bool mainWindowShown() const;
     double clock() const;
 
     Zumeli::Client* m_client = nullptr;
@@ -178,6 +184,7 @@ private:
     bool m_left = true;
     int m_ticks = 0;
     std::function<void()> m_quitHandler;
+    MessageArrivals m_arrivals;
 };
 
 } // namespace ZumeliApplication

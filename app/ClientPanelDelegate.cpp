@@ -3,6 +3,7 @@
 
 #include "app/Localizer.h"
 #include "app/PanelWidgets.h"
+#include "app/TalkHistoryWindow.h"
 #include "engine/Client.h"
 #include "ui/epiApplication.h"
 #include "ui/epiWindow.h"
@@ -106,14 +107,23 @@ void ClientPanel::onTalkGranted()
 
 void ClientPanel::onTalkEnded()
 {
+    if (TalkHistoryWindow* history = talkHistory())
+        history->closeLine();
     m_talking = false;
     setLamp("enta", false);
 }
 
-void ClientPanel::onTalkAcknowledged() { setLamp("enta", true); }
+void ClientPanel::onTalkAcknowledged()
+{
+    if (TalkHistoryWindow* history = talkHistory())
+        history->addLine(m_client->getOwnUserId(), false);
+    setLamp("enta", true);
+}
 
 void ClientPanel::onTalkAllowed()
 {
+    if (TalkHistoryWindow* history = talkHistory())
+        history->closeLine();
     setLamp("enli", false);
     setLamp("last", true);
 }
@@ -138,7 +148,11 @@ void ClientPanel::onVoiceConnected(bool connected)
     setLamp("last", false);
 }
 
-void ClientPanel::onMessagesArrived() { notifyWindow(epiFourCC("mebx"), epiFourCC("refr")); }
+void ClientPanel::onMessagesArrived()
+{
+    notifyWindow(epiFourCC("mebx"), epiFourCC("refr"));
+    m_arrivals.serviceMessagesArrived();
+}
 
 void ClientPanel::onLinkQuality(float quality)
 {
@@ -159,6 +173,12 @@ void ClientPanel::onChannelFull() { setLamp("stNA", true); }
 
 void ClientPanel::onChannelEvent(const Zumeli::ChannelEvent& event)
 {
+    if (TalkHistoryWindow* history = talkHistory()) {
+        if (event.kind == Zumeli::ChannelEvent::Talking)
+            history->addLine(event.user, false);
+        else if (event.kind == Zumeli::ChannelEvent::Stopped)
+            history->closeLine();
+    }
     Zumeli::Text name;
     if (!m_client->getUserName(event.user, name))
         name = Zumeli::Text("?");
@@ -174,15 +194,37 @@ void ClientPanel::onChannelEvent(const Zumeli::ChannelEvent& event)
     setItemText("pein", line);
 }
 
-void ClientPanel::onUserMessagesChanged() { notifyWindow(epiFourCC("mebx"), epiFourCC("refr")); }
+void ClientPanel::onUserMessagesChanged()
+{
+    notifyWindow(epiFourCC("mebx"), epiFourCC("refr"));
+    m_arrivals.userMessagesChanged(mainWindowShown());
+}
 
 void ClientPanel::onTalkRequest(int user)
 {
+    if (TalkHistoryWindow* history = talkHistory())
+        history->addLine(user, true);
     Zumeli::Text name;
     if (m_client->getUserName(user, name)) {
         std::string line = std::string(name.c_str()) + " " + tr("]asks to talk[");
         setItemText("pein", line);
     }
+}
+
+// The talk history logs only while its window is open.
+TalkHistoryWindow* ClientPanel::talkHistory() const
+{
+    if (!m_client || !application() || !application()->windowManager())
+        return nullptr;
+    return dynamic_cast<TalkHistoryWindow*>(application()->windowManager()->findWindow(epiFourCC("tahi")));
+}
+
+bool ClientPanel::mainWindowShown() const
+{
+    epiWindowManager* manager = application() ? application()->windowManager() : nullptr;
+    epiWindow* main = manager ? manager->findWindow(epiFourCC("main")) : nullptr;
+    epiWindowSystem* system = main ? main->windowSystem() : nullptr;
+    return system && system->isWindowVisible(main->handle()) && system->foregroundWindow() == main->handle();
 }
 
 } // namespace ZumeliApplication

@@ -1,4 +1,4 @@
-"""The account windows (log in, registration, password change) and the service message window."""
+"""The account windows (log in, registration, password change) (the message window is in messages.py)."""
 from common import *
 
 login = [back(390, 196),
@@ -27,5 +27,3 @@ pw = [back(400, 172),
     button("Canc", "]Cancel[", 170, 126, 100), button("Okay", "]Change[", 280, 126, 100, defa=1),
 ]
 write("pwchange.xml", doc("pwch", "]Change the password[", 400, 172, pw, 220, 180, Zoma=0, RszX=0, RszY=0, aupo=1))
-msg = [back(380, 142), item("iSrt", "text", "", 20, 18, 340, 64), button("Done", "]Done[", 260, 96, 100, defa=1)]
-write("message.xml", doc("smsg", "Zumeli", 380, 142, msg, 240, 200, Zoma=0, RszX=0, RszY=0, aupo=1))
