@@ -127,7 +127,7 @@ void TalkHistoryWindow::rebuildRows()
         const TalkElem& line = lines[i];
         setItemText(row, "star", line.started);
         setItemText(row, "dura", line.duration == "Yields" ? tr("]Yields[") : line.duration);
-        setItemText(row, "name", line.name == "unknown" ? tr("]unknown[") : line.name);
+        setItemText(row, "name", line.name == "unknown" ? tr("]Unknown[") : line.name);
         setItemText(row, "qual", line.role);
         setItemText(row, "opco", line.extra);
     }

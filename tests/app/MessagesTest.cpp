@@ -143,7 +143,7 @@ TEST_F(MessagesTest, TheTalkHistoryLogsTalksAndRequestsFromThePanelWhileOpen)
     epiUbo* newest = history->rows()->item(0);
     EXPECT_EQ(textOf(newest, "dura"), "01:15");
     EXPECT_EQ(textOf(newest, "name"), own.c_str());
-    EXPECT_EQ(textOf(history->rows()->item(1), "name"), "unknown");
+    EXPECT_EQ(textOf(history->rows()->item(1), "name"), "Unknown") << "an unknown talker, in the words of the table (whose ids fold letter case)";
     EXPECT_EQ(textOf(history->rows()->item(2), "dura"), "Yields");
 }
 
