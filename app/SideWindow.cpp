@@ -42,9 +42,6 @@ void SideWindow::show()
     for (int i = 0; i < childCount(); ++i)
         translateTree(childAt(i));
     AccountWindow::show();
-    // The layout gives the title as the window's text.
-    if (std::string(title().c_str()).empty() && std::string(text().c_str()).find(']') != std::string::npos)
-        setTitle(epiText(tr(text().c_str()).c_str()));
     Zumeli::Text stored;
     epiRect frame;
     if (framePreference() && engine() && engine()->getPreferenceText(framePreference(), stored) &&

@@ -150,6 +150,7 @@ TEST_F(PanelTest, AccountWindowsCheckWhatWasTypedBeforeCallingTheService)
 
     epiWindow* registration = m_app.windowManager()->openWindow(epiFourCC("regi"));
     ASSERT_NE(registration, nullptr);
+    EXPECT_EQ(m_system->window(registration->handle())->title, "Create your Zumeli account");
     type(registration, "pas1", "ab cd");
     EXPECT_EQ(m_system->control(control(registration, "pas1"))->text, "abcd") << "no blanks in a password";
     EXPECT_TRUE(m_system->control(control(registration, "pas1"))->desc.password);
