@@ -1,6 +1,13 @@
 #include "app/ClientApplication.h"
 
 #include "app/AccountWindows.h"
+#include "app/AudioTestWindow.h"
+#include "app/AudioWidgets.h"
+#include "app/AutoTalkWindow.h"
+#include "app/PlayerWindow.h"
+#include "app/RecorderWindow.h"
+#include "app/SpectrumWindow.h"
+#include "app/TimedPlayerWindow.h"
 #include "app/ClientPanel.h"
 #include "app/ClientWindow.h"
 #include "app/DesktopLook.h"
@@ -45,6 +52,12 @@ epiWindow* makeWindow(epiCode id)
     case epiFourCC("regi"): return new RegistrationWindow;
     case epiFourCC("pwch"): return new PwChangeWindow;
     case epiFourCC("smsg"): return new MessageWindow;
+    case epiFourCC("spct"): return new SpectrumWindow;
+    case epiFourCC("aupl"): return new PlayerWindow;
+    case epiFourCC("plut"): return new TimedPlayerWindow;
+    case epiFourCC("aure"): return new RecorderWindow;
+    case epiFourCC("tsta"): return new AudioTestWindow;
+    case epiFourCC("autk"): return new AutoTalkWindow;
     default: return nullptr;
     }
 }
@@ -65,6 +78,7 @@ epiText ClientMenu::localizeLabel(const epiText& text)
 ClientApplication::ClientApplication() : m_instanceWatch(*this)
 {
     registerPanelWidgetKinds(*this);
+    registerAudioWidgetKinds(*this);
     registerKind(ClientPanel::kKind, [](epiCode) { return new ClientPanel; });
 }
 
