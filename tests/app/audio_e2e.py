@@ -170,6 +170,9 @@ def player_reaches_a_peer(build, folder, peers):
         check(bob.wait_for(VOICE_UP), "bob listens on 10.00")
         player, box = desktop.open_from_menu("aupl", "Player")
         check(player is not None, "the player window opens from the Tools menu")
+        # Beside the panel, so that its on-air lamp stays in sight.
+        desktop.display.run("xdotool", "windowmove", "--sync", player, str(desktop.main[3][0] + desktop.main[3][2] + 4), "40")
+        player, box = desktop.window("Player")
         time.sleep(2.0)  # past the client's 1.5 s guard between talk presses
         desktop.click(box, PLAYER_PLAY)
         check(desktop.wait_pixel(ON_AIR, lit_red, 5), "Play with the talk switch on puts the client on the air")
