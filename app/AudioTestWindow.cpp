@@ -20,16 +20,23 @@ void AudioTestWindow::opened()
         owner->receiveCommand(epiFourCC("aucl"), 0, 0);
         m_panelStreamClosed = true;
     }
+    openStream();
+    showState();
+    startRefresh(MeterSeconds);
+}
+
+void AudioTestWindow::openStream()
+{
     std::string error;
     auto choice = Zumeli::AudioBackendChoice::fromEnvironment(&error);
     if (!choice) {
         std::printf("ZUMELI_AUDIO: %s; using the sound card\n", error.c_str());
         choice = Zumeli::AudioBackendChoice {};
     }
-    if (!m_hardware.open(nullptr, choice->create(), preference("audiodevice.input"), preference("audiodevice.output")))
+    if (m_hardware.open(nullptr, choice->create(), preference("audiodevice.input"), preference("audiodevice.output")))
+        showText("stts", "");
+    else
         showText("stts", tr("]No sound device could be opened.["));
-    showState();
-    startRefresh(MeterSeconds);
 }
 
 void AudioTestWindow::unhook()
@@ -48,15 +55,14 @@ void AudioTestWindow::runTest(int32_t mode)
 {
     if (mode < 0 || mode >= TestCount || !m_hardware.isOpen())
         return;
-    // Each run of the echo starts its two seconds from the start: its stream is opened anew.
-    if (mode == Zumeli::AudioHardware::Echo) {
-        std::string error;
-        auto choice = Zumeli::AudioBackendChoice::fromEnvironment(&error);
-        m_hardware.close();
-        m_hardware.open(nullptr, (choice ? *choice : Zumeli::AudioBackendChoice {}).create(),
-                        preference("audiodevice.input"), preference("audiodevice.output"));
-    }
     m_test = mode;
+    // Each run of the echo starts its two seconds from the start: its stream is opened anew, in
+    // the echo mode from its first block on.
+    if (mode == Zumeli::AudioHardware::Echo) {
+        m_hardware.close();
+        m_hardware.setTestMode(mode);
+        openStream();
+    }
     m_hardware.setTestMode(mode);
     showState();
 }

@@ -32,6 +32,8 @@ protected:
     void refresh() override;
 
 private:
+    // The stream of the devices chosen in the settings, without the engine.
+    void openStream();
     void showState();
 
     Zumeli::AudioHardware m_hardware;

@@ -18,8 +18,8 @@ def slider(name, x, y, w=220, maximum=1000):
             item("iBsc", name, "", x, y, w, 30, irOf="slider_knob_h.png", ipOf="slider_knob_h_pressed.png", min_=0, max_=maximum)]
 def glass(x, y):
     return item("iBim", "", "", x, y, 392, 62, irOf="audio_glass.png")
-def well(x, y):
-    return item("iBim", "", "", x, y, 392, 112, irOf="audio_well.png")
+def well(x, y, h=112):
+    return item("iBim", "", "", x, y, 392, h, irOf="audio_well.png")
 def window(file_name, code, title, w, h, items, x, y):
     write(file_name, doc(code, title, w, h, [back(w, h)] + items, x, y, Zoma=0, RszX=0, RszY=0, aupo=1))
 
@@ -82,11 +82,11 @@ for i, t in enumerate(("]Microphone to speaker[", "]Echo after two seconds[", "]
     tests += [item("zLmp", f"lmp{i}", "", 14, y + 4, 30, 14, irOf="lamp_status_off.png", irOn="lamp_status_on.png"),
               label(f"ltt{i}", t, 54, y + 3, 190, 16),
               key(f"run{i}", "]Run[", 250, y), key(f"stp{i}", "]Stop[", 332, y)]
-tests += [well(14, 150),
+tests += [well(14, 150, 88),
           label("lin", "]Microphone[", 26, 168, 100, 16), item("zLvb", "inlv", "", 130, 164, 264, 22),
           label("lout", "]Speaker[", 26, 206, 100, 16), item("zLvb", "oulv", "", 130, 202, 264, 22),
-          label("stts", "", 14, 270, 392, 16, DIMAMBER)]
-window("audiotest.xml", "tsta", "]Audio test[", 420, 296, tests, 220, 180)
+          label("stts", "", 14, 246, 392, 16, DIMAMBER)]
+window("audiotest.xml", "tsta", "]Audio test[", 420, 270, tests, 220, 180)
 
 auto = [switch("aton", "]Voice[", 14, 16),
         label("llev", "]Level[", 104, 19, 60, 16),
