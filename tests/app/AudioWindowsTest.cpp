@@ -185,6 +185,20 @@ TEST_F(AudioWindowsTest, SpectrumBarsFollowTheMicrophoneAndTheAnalysersStopWithT
     window->close();
     m_system->flush();
     EXPECT_FALSE(stream->spectrumOn());
+
+    // The window opens where it was last; a damaged position is ignored.
+    EXPECT_TRUE(AudioSideWindow::parsePosition(preference("ui.windowposition.spectrum")));
+    m_app.engine()->setPreferenceText("ui.windowposition.spectrum", Zumeli::Text("333,222"));
+    window = open<SpectrumWindow>("spct");
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->frame().left, 333);
+    EXPECT_EQ(window->frame().top, 222);
+    EXPECT_TRUE(stream->spectrumOn());
+    window->close();
+    m_system->flush();
+    EXPECT_EQ(preference("ui.windowposition.spectrum"), "333,222");
+    for (const char* damaged : {"", "12", "1,2,3", "x,y", "99999,5"})
+        EXPECT_FALSE(AudioSideWindow::parsePosition(damaged)) << damaged;
 }
 
 // ----- player -----
