@@ -9,6 +9,9 @@ namespace ZumeliApplication {
 void TimedPlayerWindow::opened()
 {
     PlayerWindow::opened();
+    // Each event plays the file once; the talk ends with it until the next event.
+    player().setLoop(false);
+    setItemValue("loop", 0);
     if (fieldText("mins").empty())
         setFieldText("mins", std::to_string(Zumeli::TimedPlayback::DefaultMinutes));
     setFilter("mins", "0123456789");

@@ -6,7 +6,8 @@
 namespace ZumeliApplication {
 
 // 'plut': the player that plays its file again every N minutes (the 'mins' field, 60 by
-// default) once started, and shows the time to the next play.
+// default) once started, and shows the time to the next play. Loop starts off here: each event
+// plays the file once.
 class TimedPlayerWindow : public PlayerWindow
 {
 public:

@@ -331,6 +331,7 @@ TEST_F(AudioWindowsTest, TheTimedPlayerCountsDownToItsNextPlay)
     auto* window = open<TimedPlayerWindow>("plut");
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(shown(window, "next"), "");
+    EXPECT_FALSE(window->player().loop()) << "each event plays the file once";
     type(window, "mins", "0"); // appended to the default "60": 600 minutes is 10 hours
     click(window, "tmgo");
     EXPECT_EQ(window->schedule().intervalMinutes(), 600);
@@ -338,6 +339,28 @@ TEST_F(AudioWindowsTest, TheTimedPlayerCountsDownToItsNextPlay)
     EXPECT_EQ(shown(window, "next"), "Time to event: 09:59:59");
     click(window, "tmst");
     EXPECT_EQ(shown(window, "next"), "");
+}
+
+TEST_F(AudioWindowsTest, TheTimedPlayerPlaysItsFileOnceAtEveryEvent)
+{
+    std::filesystem::path jingle = m_home / "jingle.wav";
+    writeWav(jingle, tone(880, 0.3, 0.3f));
+    startAsGuest({{PlayerWindow::FilePreference, jingle.string()}});
+    ASSERT_TRUE(tunedTo(1000));
+    auto* window = open<TimedPlayerWindow>("plut");
+    ASSERT_NE(window, nullptr);
+    widget(window, "mins")->setText(epiText("1"));
+    pump(1.6);
+    click(window, "tmgo");
+    EXPECT_TRUE(window->player().isPlaying()) << "the first event is at once";
+    ASSERT_TRUE(waitFor([&] { return !window->player().isPlaying(); }, 3.0));
+    pump(0.2);
+    EXPECT_EQ(shown(window, "next").substr(0, 19), "Time to event: 00:0") << "the next event within the minute";
+    EXPECT_FALSE(window->holdsTalkKey());
+
+    m_app.clock += 58.0; // most of the minute passes
+    ASSERT_TRUE(waitFor([&] { return window->player().isPlaying(); }, 3.0)) << "the next event plays again";
+    EXPECT_TRUE(window->holdsTalkKey());
 }
 
 // ----- recorder -----
