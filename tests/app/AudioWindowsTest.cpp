@@ -261,12 +261,22 @@ TEST_F(AudioWindowsTest, ThePlayerPlaysItsFileIntoTheTalkAndStopsIt)
     std::vector<float> speaker;
     int32_t rate = 0;
     ASSERT_TRUE(Zumeli::readWav(m_speaker.string(), speaker, rate));
-    size_t block = 4410, loudBlocks = 0;
+    // One stretch of the tone at 0.4 (rms 0.28) while the player played, silence after the stop.
+    const size_t block = 4410;
+    std::vector<double> levels;
     for (size_t at = 0; at + block <= speaker.size(); at += block)
-        if (rms(speaker.data() + at, block) > 0.2)
-            ++loudBlocks;
-    EXPECT_GE(loudBlocks, 10u) << "about 1.5 s of the tone at 0.4 (rms 0.28) reached the speaker";
-    EXPECT_LE(loudBlocks, 30u) << "and nothing after the stop";
+        levels.push_back(rms(speaker.data() + at, block));
+    size_t first = 0, last = levels.size();
+    while (first < levels.size() && levels[first] < 0.2)
+        ++first;
+    while (last > first && levels[last - 1] < 0.2)
+        --last;
+    EXPECT_GE(last - first, 10u) << "more than a second of the tone";
+    for (size_t i = first + 1; i + 1 < last; ++i)
+        EXPECT_GT(levels[i], 0.2) << "the tone played without a gap, block " << i;
+    EXPECT_GE(levels.size() - last, 4u) << "the stream ran on after the stop";
+    for (size_t i = last + 1; i < levels.size(); ++i)
+        EXPECT_LT(levels[i], 0.01) << "nothing after the stop, block " << i;
 }
 
 TEST_F(AudioWindowsTest, ThePlayerOpensWithTheLastFileAndSpaceAndTabSwitchTheMixSets)
