@@ -275,8 +275,9 @@ TEST_F(AudioWindowsTest, ThePlayerPlaysItsFileIntoTheTalkAndStopsIt)
     for (size_t i = first + 1; i + 1 < last; ++i)
         EXPECT_GT(levels[i], 0.2) << "the tone played without a gap, block " << i;
     EXPECT_GE(levels.size() - last, 4u) << "the stream ran on after the stop";
+    // After the stop only the quiet end-of-talk signal may sound.
     for (size_t i = last + 1; i < levels.size(); ++i)
-        EXPECT_LT(levels[i], 0.01) << "nothing after the stop, block " << i;
+        EXPECT_LT(levels[i], 0.1) << "the file is not heard after the stop, block " << i;
 }
 
 TEST_F(AudioWindowsTest, ThePlayerOpensWithTheLastFileAndSpaceAndTabSwitchTheMixSets)
