@@ -145,6 +145,9 @@ void PlayerWindow::refresh()
     // The end of a file that does not loop: the talk ends with it.
     if (m_wasPlaying && !m_player.isPlaying())
         stop();
+    // The play key stays lit while the file plays.
+    if (itemValue("play") != (m_player.isPlaying() ? 1 : 0))
+        setItemValue("play", m_player.isPlaying() ? 1 : 0);
 }
 
 bool PlayerWindow::handleCommand(epiCode command)
