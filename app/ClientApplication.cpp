@@ -4,6 +4,13 @@
 #include "app/AdministrationWindows.h"
 #include "app/PeopleSelector.h"
 #include "app/ChannelsWindow.h"
+#include "app/AudioTestWindow.h"
+#include "app/AudioWidgets.h"
+#include "app/AutoTalkWindow.h"
+#include "app/PlayerWindow.h"
+#include "app/RecorderWindow.h"
+#include "app/SpectrumWindow.h"
+#include "app/TimedPlayerWindow.h"
 #include "app/ClientPanel.h"
 #include "app/ClientWindow.h"
 #include "app/DesktopLook.h"
@@ -61,6 +68,12 @@ epiWindow* makeWindow(epiCode id)
     case epiFourCC("nume"): return new AskNewUserMessageWindow;
     case epiFourCC("nuin"): return new AskNewUserInvitationWindow;
     case epiFourCC("nuab"): return new AskReportUserAbuse;
+    case epiFourCC("spct"): return new SpectrumWindow;
+    case epiFourCC("aupl"): return new PlayerWindow;
+    case epiFourCC("plut"): return new TimedPlayerWindow;
+    case epiFourCC("aure"): return new RecorderWindow;
+    case epiFourCC("tsta"): return new AudioTestWindow;
+    case epiFourCC("autk"): return new AutoTalkWindow;
     default: return nullptr;
     }
 }
@@ -81,6 +94,7 @@ epiText ClientMenu::localizeLabel(const epiText& text)
 ClientApplication::ClientApplication() : m_instanceWatch(*this)
 {
     registerPanelWidgetKinds(*this);
+    registerAudioWidgetKinds(*this);
     registerKind(ClientPanel::kKind, [](epiCode) { return new ClientPanel; });
     registerKind(ChannelsPane::kKind, [](epiCode) { return new ChannelsPane; });
     registerKind(MessagesBoxPane::kKind, [](epiCode) { return new MessagesBoxPane; });

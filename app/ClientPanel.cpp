@@ -491,6 +491,14 @@ bool ClientPanel::receiveCommand(epiCode command, intptr_t value, intptr_t extra
     case epiFourCC("flpl"):
         m_hardware.setPlayer(reinterpret_cast<Zumeli::IAudioPlayerHook*>(value));
         return true;
+    case epiFourCC("aucl"):
+        // A window that needs the sound device for itself (the audio test): the panel leaves the
+        // channel and closes its stream until 'prrl' opens it again.
+        if (m_client)
+            m_client->disconnect();
+        unregisterHotKey();
+        closeStream();
+        return true;
     case epiFourCC("prrl"):
         closeStream();
         openStream();

@@ -301,7 +301,8 @@ public:
     // the chosen identifier, 0 when the menu was dismissed.
     virtual int trackPopupMenu(epiWindowHandle window, epiMenuHandle menu, epiPoint at) = 0;
 
-    // Dialogs: the open or save file chooser, owned by `owner`. True with the chosen path.
+    // Dialogs: the open or save file chooser, owned by `owner`. True with the chosen path. A
+    // save chooser proposes the name `path` holds when it is called (empty: none).
     virtual bool chooseFile(epiWindowHandle owner, bool save, std::string& path) = 0;
 
     // Clipboard (text, UTF-8).

@@ -300,8 +300,11 @@ bool epiGtkWindowSystem::chooseFile(epiWindowHandle owner, bool save, std::strin
     GtkFileChooserNative* chooser = gtk_file_chooser_native_new(
         nullptr, parent ? GTK_WINDOW(parent->window) : nullptr,
         save ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN, nullptr, nullptr);
-    if (save)
+    if (save) {
         gtk_file_chooser_set_do_overwrite_confirmation(GTK_FILE_CHOOSER(chooser), TRUE);
+        if (!path.empty())
+            gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(chooser), path.c_str());
+    }
     bool chosen = false;
     if (gtk_native_dialog_run(GTK_NATIVE_DIALOG(chooser)) == GTK_RESPONSE_ACCEPT) {
         if (gchar* file = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser))) {

@@ -348,8 +348,9 @@ int epiNullWindowSystem::trackPopupMenu(epiWindowHandle, epiMenuHandle menu, epi
 
 // ----- dialogs and clipboard -----
 
-bool epiNullWindowSystem::chooseFile(epiWindowHandle, bool, std::string& path)
+bool epiNullWindowSystem::chooseFile(epiWindowHandle, bool save, std::string& path)
 {
+    m_lastProposal = save ? path : std::string();
     if (m_nextFile.empty())
         return false;
     path = m_nextFile;

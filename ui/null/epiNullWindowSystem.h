@@ -137,6 +137,8 @@ public:
     void dropFiles(epiWindowHandle window, const std::vector<std::string>& paths, epiPoint at);
     // The answers of the next dialogs.
     void setNextFileChoice(const std::string& path) { m_nextFile = path; }
+    // The name the last save chooser proposed.
+    const std::string& lastFileProposal() const { return m_lastProposal; }
     void setNextPopupChoice(int identifier) { m_nextPopupChoice = identifier; }
     // Handles every queued event and paint.
     void flush();
@@ -159,6 +161,7 @@ private:
     std::string m_clipboard;
     bool m_hasClipboard = false;
     std::string m_nextFile;
+    std::string m_lastProposal;
     int m_nextPopupChoice = 0;
     std::mutex m_wakeMutex;
     std::condition_variable m_wake;
