@@ -355,10 +355,15 @@ void AdministrationWindow::save()
         WaitCursor wait(application());
         saved = client->saveAdministration(m_document, error);
     }
-    if (saved)
+    if (saved) {
         close();
-    else
-        setFieldText("adin", fill(tr("]Error: %s["), {error.c_str()}));
+        return;
+    }
+    // The engine names no reason of its own ("Unimplemented"): say what the user can act on.
+    std::string reason = error.str();
+    if (reason.empty() || reason == "Unimplemented")
+        reason = tr("]the service did not keep the settings[");
+    setFieldText("adin", fill(tr("]Error: %s["), {reason.c_str()}));
 }
 
 void AdministrationWindow::giveUp()

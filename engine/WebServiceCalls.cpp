@@ -158,8 +158,9 @@ int WebService::getAdmin(AdministrationDocument& document, People& people)
 
 bool WebService::saveAdmin(const AdministrationDocument& document)
 {
+    // A refusal must not pass for a save: the window would close as if the settings were kept.
     Text reply;
-    return post(saveAdminRequest(document), reply);
+    return post(saveAdminRequest(document), reply) && !ServiceReply::statusIs(XmlChunk(reply), "FAIL");
 }
 
 bool WebService::adminChannel(bool release)

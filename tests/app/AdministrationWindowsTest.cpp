@@ -440,6 +440,13 @@ TEST_F(AdministrationTest, AStrangerReadsNothingAndAFailedSaveSaysWhy)
     ASSERT_EQ(statusOf(owner.call("AdminChannel.php", "release=1&")), "OK");
     editor = claim();
     ASSERT_NE(editor, nullptr);
+    // Taken away meanwhile, the channel's settings are refused: the window stays open and says so.
+    Zumeli::Text released;
+    ASSERT_TRUE(m_app.engine()->releaseAdministration(released));
+    click(editor, "Okay");
+    EXPECT_EQ(window("admi"), editor);
+    EXPECT_EQ(textOf(editor, "adin"), "Error: the service did not keep the settings");
+    ASSERT_TRUE(m_app.engine()->claimAdministration(released)) << "claimed again";
     m_server.reset(); // its ports close: the save cannot connect
     click(editor, "Okay");
     EXPECT_EQ(window("admi"), editor);

@@ -296,7 +296,7 @@ std::vector<CallCase> formCalls()
             document.title = "a&b";
             return yes(service.saveAdmin(document));
         },
-        "1", "1", "1", "0" });
+        "1", "0", "1", "0" });
 
     cases.push_back({ "administration claim", "7/AdminChannel.php", false,
         { { "sessionID", "S1" }, { "release", "0" } }, "<status>OK</status>", "<status>FAIL</status>",
