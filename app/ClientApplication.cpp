@@ -1,13 +1,19 @@
 #include "app/ClientApplication.h"
 
+#include "app/AboutWindow.h"
 #include "app/AccountWindows.h"
+#include "app/ChannelDetailsWindow.h"
 #include "app/ClientPanel.h"
 #include "app/ClientWindow.h"
 #include "app/DesktopLook.h"
 #include "app/CommandLineOptions.h"
 #include "app/MessageWindow.h"
 #include "app/PanelWidgets.h"
+#include "app/PeopleWindow.h"
+#include "app/PhotoWindow.h"
+#include "app/SetupWindow.h"
 #include "app/SingleInstance.h"
+#include "app/UserProfileWindow.h"
 #include "app/Version.h"
 #include "engine/Client.h"
 #include "engine/Manager.h"
@@ -45,6 +51,12 @@ epiWindow* makeWindow(epiCode id)
     case epiFourCC("regi"): return new RegistrationWindow;
     case epiFourCC("pwch"): return new PwChangeWindow;
     case epiFourCC("smsg"): return new MessageWindow;
+    case epiFourCC("setp"): return new SetupWindow;
+    case epiFourCC("peLi"): return new PeopleWindow;
+    case epiFourCC("chDe"): return new ChannelDetailsWindow;
+    case epiFourCC("abou"): return new AboutWindow;
+    case epiFourCC("uspr"): return new UserProfileWindow;
+    case epiFourCC("phot"): return new PhotoWindow;
     default: return nullptr;
     }
 }

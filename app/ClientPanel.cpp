@@ -489,6 +489,19 @@ bool ClientPanel::receiveCommand(epiCode command, intptr_t value, intptr_t extra
         registerHotKey();
         m_client->connect();
         return true;
+    case epiFourCC("setp"):
+        // The settings change the devices and the key: leave, and let go of both while the
+        // settings window is open; it sends 'prrl' when it closes.
+        if (!application() || !application()->windowManager())
+            return false;
+        if (!application()->windowManager()->findWindow(command)) {
+            m_client->disconnect();
+            unregisterHotKey();
+            closeStream();
+        }
+        if (!application()->windowManager()->showOrOpenWindow(command))
+            receiveCommand(epiFourCC("prrl"), 0, 0);
+        return true;
     case epiFourCC("quit"): quitWithDisconnect(); return true;
     // Windows that prepare a message, an invitation or an abuse report for a user or a group.
     case epiFourCC("mesg"):

@@ -99,7 +99,8 @@ public:
     void onChannelFull() override;
     void onChannelEvent(const Zumeli::ChannelEvent& event) override;
     void onUserPositionChanged(int) override {}
-    void onPhotoUpdated(int) override {}
+    // The photo window shows the channel's new photo.
+    void onPhotoUpdated(int) override { notifyWindow(epiFourCC("phot"), epiFourCC("refr")); }
     void onUserMessagesChanged() override;
     void onTalkRequest(int user) override;
     void onTalkAllowedQuietly() override {}
