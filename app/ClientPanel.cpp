@@ -195,11 +195,15 @@ void ClientPanel::openStream()
         std::printf("ZUMELI_AUDIO: %s; using the sound card\n", error.c_str());
         choice = Zumeli::AudioBackendChoice {};
     }
-    m_keeper = std::make_unique<Zumeli::AudioStreamKeeper>(
-        m_hardware, m_client, [choice = *choice](bool afterFailure) { return choice.create(afterFailure); });
     Zumeli::Text input, output;
     m_client->getPreferenceText("audiodevice.input", input);
     m_client->getPreferenceText("audiodevice.output", output);
+    // The settings' "no device": silence in real time, so the engine's clock still runs.
+    if (choice->kind == Zumeli::AudioBackendChoice::Kind::PortAudio &&
+        (input == Zumeli::Text(NullDevice) || output == Zumeli::Text(NullDevice)))
+        choice->kind = Zumeli::AudioBackendChoice::Kind::Null;
+    m_keeper = std::make_unique<Zumeli::AudioStreamKeeper>(
+        m_hardware, m_client, [choice = *choice](bool afterFailure) { return choice.create(afterFailure); });
     m_keeper->setDevices(input.c_str(), output.c_str());
     if (!m_keeper->start()) {
         std::printf("%s\n", m_keeper->status().c_str());

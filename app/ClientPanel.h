@@ -35,6 +35,8 @@ public:
     static constexpr int StreamCheckTicks = 30;
     static constexpr const char* HotKeyPreference = "ui.talkhotkey";
     static constexpr const char* DefaultHotKey = "F9";
+    // The sound device name of "no device" in the settings: the null back end runs.
+    static constexpr const char* NullDevice = "null";
 
     ClientPanel();
     ~ClientPanel() override;

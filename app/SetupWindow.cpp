@@ -68,20 +68,20 @@ const std::vector<SetupWindow::Language>& SetupWindow::languages()
 }
 
 std::vector<SetupWindow::DeviceChoice> SetupWindow::deviceChoices(
-    const std::vector<std::pair<std::string, int>>& devices, const std::string& stored, const std::string& absentMark,
-    const std::string& defaultLabel)
+    const std::vector<std::pair<std::string, int>>& devices, const std::string& stored, const Labels& labels)
 {
-    std::vector<DeviceChoice> choices {{"", defaultLabel}};
-    bool storedPresent = stored.empty();
+    std::vector<DeviceChoice> choices {{"", labels.systemDefault}};
+    bool storedPresent = stored.empty() || stored == NullDevice;
     for (const auto& [name, channels] : devices) {
-        if (channels <= 0 || name.empty())
+        if (channels <= 0 || name.empty() || name == NullDevice)
             continue;
         choices.push_back({name, listItem(name)});
         storedPresent = storedPresent || name == stored;
     }
+    choices.push_back({NullDevice, labels.none});
     // A headset that is unplugged now stays chosen until the user chooses another device.
     if (!storedPresent)
-        choices.push_back({stored, listItem(stored + " " + absentMark)});
+        choices.push_back({stored, listItem(stored + " " + labels.absentMark)});
     return choices;
 }
 
@@ -122,11 +122,14 @@ void SetupWindow::fillDevices()
         client->getPreferenceText(InputKey, input);
         client->getPreferenceText(OutputKey, output);
     }
-    std::string absent = tr("](not connected)[");
-    m_inputs = deviceChoices(inputs, input.c_str(), absent, tr("]The system's microphone["));
-    m_outputs = deviceChoices(outputs, output.c_str(), absent, tr("]The system's speakers["));
+    Labels labels {tr("]The system's microphone["), tr("]None (silence)["), tr("](not connected)[")};
+    m_inputs = deviceChoices(inputs, input.c_str(), labels);
+    labels.systemDefault = tr("]The system's speakers[");
+    m_outputs = deviceChoices(outputs, output.c_str(), labels);
     fillPopup("auIn", m_inputs, input.c_str());
     fillPopup("auOu", m_outputs, output.c_str());
+    std::printf("Sound devices offered: %zu microphones, %zu speakers (PortAudio sees %zu devices)\n",
+                m_inputs.size(), m_outputs.size(), inputs.size());
 
     // Which sound back end the program runs, when it is not the sound card.
     std::string note;

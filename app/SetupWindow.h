@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AccountWindows.h"
+#include "app/ClientPanel.h"
 
 #include <string>
 #include <vector>
@@ -16,6 +17,8 @@ class SetupWindow : public AccountWindow
 public:
     static constexpr const char* InputKey = "audiodevice.input";
     static constexpr const char* OutputKey = "audiodevice.output";
+    // The device name that asks for no sound device at all: the null back end (silence).
+    static constexpr const char* NullDevice = ClientPanel::NullDevice;
 
     // One choice of a device list: the name stored in the settings ("" the system default)
     // and what the list shows.
@@ -37,10 +40,15 @@ public:
     static const std::vector<Language>& languages();
 
     // The devices of a list: the default first, then each named device with channels in that
-    // direction; a stored device that is not present keeps its place at the end, marked.
+    // direction, then no device (the null back end); a stored device that is not present keeps
+    // its place at the end, marked.
+    struct Labels {
+        std::string systemDefault;
+        std::string none;
+        std::string absentMark;
+    };
     static std::vector<DeviceChoice> deviceChoices(const std::vector<std::pair<std::string, int>>& devices,
-                                                   const std::string& stored, const std::string& absentMark,
-                                                   const std::string& defaultLabel);
+                                                   const std::string& stored, const Labels& labels);
 
     bool handleCommand(epiCode code) override;
     void closing() override;

@@ -128,6 +128,8 @@ TEST_F(WindowsTest, TheSettingsListTheDevicesTheyFindAndConfirmingReopensTheStre
         if (device.outputChannels > 0)
             outputs.push_back(device.name);
     }
+    inputs.push_back("None (silence)");
+    outputs.push_back("None (silence)");
     inputs.push_back("Gone Headset (not connected)");
     EXPECT_EQ(native(setup, "auIn")->items, inputs);
     EXPECT_EQ(native(setup, "auIn")->value, int(inputs.size()) - 1) << "the stored device stays chosen";
@@ -141,8 +143,8 @@ TEST_F(WindowsTest, TheSettingsListTheDevicesTheyFindAndConfirmingReopensTheStre
     EXPECT_EQ(native(setup, "cbso")->value, 1);
     EXPECT_EQ(native(setup, "thru")->value, 0);
 
-    // The choices: the last output device, F3, no signal tones, play-through, Italian.
-    choose(setup, "auOu", int(outputs.size()) - 1);
+    // The choices: the last sound card output, F3, no signal tones, play-through, Italian.
+    choose(setup, "auOu", int(outputs.size()) - 2);
     choose(setup, "auIn", 0);
     choose(setup, "hotk", 3);
     click(setup, "cbso");
@@ -152,7 +154,7 @@ TEST_F(WindowsTest, TheSettingsListTheDevicesTheyFindAndConfirmingReopensTheStre
     EXPECT_EQ(window("setp"), nullptr);
 
     EXPECT_EQ(preference("audiodevice.input"), "");
-    EXPECT_EQ(preference("audiodevice.output"), outputs.size() > 1 ? outputs.back() : "");
+    EXPECT_EQ(preference("audiodevice.output"), outputs.size() > 2 ? outputs[outputs.size() - 2] : "");
     EXPECT_EQ(preference("ui.talkhotkey"), "F3");
     EXPECT_EQ(preference("public.cbsounds"), "0");
     EXPECT_EQ(preference("public.playthru"), "1");
@@ -199,6 +201,25 @@ TEST_F(WindowsTest, ClosingTheSettingsWithoutConfirmingKeepsThemAndBringsTheSoun
     click(window("setp"), "Okay");
     EXPECT_EQ(preference("ui.talkhotkey"), "none");
     EXPECT_EQ(m_panel->hotKey().mode(), HotKeyController::Mode::Off);
+}
+
+TEST_F(WindowsTest, NoSoundDeviceChosenRunsTheClientOnSilence)
+{
+    // The sound card, where this machine may have none: then silence stands in for it.
+    ::unsetenv("ZUMELI_AUDIO");
+    startAsGuest();
+    m_app.handleCommand(epiFourCC("setp"));
+    epiWindow* setup = window("setp");
+    ASSERT_NE(setup, nullptr);
+    const auto& outputs = native(setup, "auOu")->items;
+    ASSERT_EQ(outputs.back(), "None (silence)");
+    choose(setup, "auOu", int(outputs.size()) - 1);
+    click(setup, "Okay");
+    EXPECT_EQ(preference("audiodevice.output"), "null");
+    ASSERT_TRUE(panelStream()->isOpen());
+    EXPECT_STREQ(panelStream()->backend()->name(), "null");
+    EXPECT_TRUE(m_panel->hasSoundDevice()) << "chosen, not standing in for a missing device";
+    EXPECT_TRUE(waitFor([&] { return m_panel->isLoggedIn(); }));
 }
 
 TEST_F(WindowsTest, GroupEditsAreSavedWithTheService)
