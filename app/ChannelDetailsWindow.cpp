@@ -64,11 +64,14 @@ void ChannelDetailsWindow::refresh()
         return;
     setFieldText("name", channel.name.isEmpty() ? tr("]Channel[") : std::string(channel.name.c_str()));
     setFieldText("numb", Zumeli::ChannelElement::displayNumber(channel.number).c_str());
-    setFieldText("desc", channel.description.c_str());
+    setFieldText("desc", channel.description.isEmpty() ? tr("]The channel has no description.[")
+                                                       : std::string(channel.description.c_str()));
     std::string more = channel.descriptionDesktop.c_str();
     if (!channel.details.isEmpty())
         more += (more.empty() ? "" : "\n\n") + std::string(channel.details.c_str());
     setFieldText("dedk", more);
+    if (epiUbo* box = findChild(fourCC("dedk")))
+        box->setVisible(!more.empty());
 
     m_address = browserAddress(channel.extraText.c_str());
     setFieldText("webA", m_address.empty() ? tr("]No web page[") : std::string(channel.extraText.c_str()));
@@ -93,6 +96,8 @@ void ChannelDetailsWindow::refresh()
     }
     bool shown = picture && picture->hasPicture();
     setFieldText("noPi", shown ? "" : tr("]No picture[").c_str());
+    if (epiUbo* placeholder = findChild(fourCC("plch")))
+        placeholder->setVisible(!shown);
     // The service sends the picture in the background: look again in a moment.
     if (picture && !shown && ++m_pictureTries < PictureTries)
         startOneShotTimer(PictureRetrySeconds);

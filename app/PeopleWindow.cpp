@@ -73,7 +73,7 @@ std::string PeopleWindow::personName(int id) const
         if (entry.stf)
             name += tr(" ]-staff-[");
         if (entry.dnd)
-            name += " (" + tr("]do not disturb[") + ")";
+            name += " (" + tr("]Do not disturb[") + ")";
     }
     return name.empty() ? "[" + std::to_string(id) + "]" : name;
 }

@@ -48,7 +48,14 @@ void PhotoWindow::refresh()
     if (client->getCurrentChannelRecord(channel))
         title += " " + std::string(Zumeli::ChannelElement::displayNumber(channel.number).c_str());
     setFieldText("titl", title);
-    setFieldText("noPh", view->hasPicture() ? "" : tr("]Nobody has shared a photo here yet.[").c_str());
+    showEmpty(!view->hasPicture());
+}
+
+void PhotoWindow::showEmpty(bool empty)
+{
+    setFieldText("noPh", empty ? tr("]Nobody has shared a photo here yet.[") : std::string());
+    if (epiUbo* placeholder = findChild(fourCC("plch")))
+        placeholder->setVisible(empty);
 }
 
 bool PhotoWindow::share(const std::string& path)
@@ -80,7 +87,7 @@ bool PhotoWindow::share(const std::string& path)
     // The sender sees its photo at once; the others when the service has it.
     if (auto* view = dynamic_cast<epiUiPictureView*>(findChild(fourCC("pict"))))
         view->loadPicture(outgoing);
-    setFieldText("noPh", "");
+    showEmpty(false);
     setFieldText("stts", tr("]The photo is on its way to the channel.["));
     return true;
 }

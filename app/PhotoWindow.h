@@ -26,6 +26,7 @@ protected:
 
 private:
     void refresh();
+    void showEmpty(bool empty);
 };
 
 } // namespace ZumeliApplication

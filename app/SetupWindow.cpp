@@ -134,7 +134,7 @@ void SetupWindow::fillDevices()
     // Which sound back end the program runs, when it is not the sound card.
     std::string note;
     if (const char* chosen = std::getenv("ZUMELI_AUDIO"); chosen && *chosen && std::string(chosen) != "portaudio")
-        note = tr("]Sound runs through[") + " \"" + std::string(chosen).substr(0, 40) + "\"";
+        note = tr("]Sound runs through[") + " \"" + std::string(chosen).substr(0, std::string(chosen).find(':')) + "\"";
     else if (Zumeli::PortAudioBackend::devices().empty())
         note = tr("]No sound device found: Zumeli runs without sound[");
     setFieldText("auNo", note);

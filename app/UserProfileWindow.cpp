@@ -21,7 +21,7 @@ epiCode fourCC(const char* text) { return epiCodeFromText(text); }
 
 // The mode lists: the stored number is the index.
 const std::vector<const char*> MessageModes = {"]Everyone[", "]My friends only[", "]Nobody["};
-const std::vector<const char*> PositionModes = {"]Shown[", "]Shown without the exact place[", "]Not sent["};
+const std::vector<const char*> PositionModes = {"]Shown[", "]Approximate[", "]Not sent["};
 const std::vector<const char*> PictureModes = {"]Shown[", "]Hidden["};
 
 } // namespace
@@ -85,6 +85,8 @@ void UserProfileWindow::showPhoto()
     client->getCacheFolder(folder);
     view->loadPicture(photoPath(folder.c_str(), client->getOwnUserId()));
     setFieldText("noPh", view->hasPicture() ? "" : tr("]No photo[").c_str());
+    if (epiUbo* placeholder = findChild(fourCC("plch")))
+        placeholder->setVisible(!view->hasPicture());
 }
 
 void UserProfileWindow::said(bool saved)

@@ -356,7 +356,7 @@ TEST_F(WindowsTest, ChannelDetailsShowTheChannelAndOnlyWebAddressesReachTheBrows
     m_app.handleCommand(epiFourCC("chDe"));
     epiWindow* details = window("chDe");
     ASSERT_NE(details, nullptr);
-    EXPECT_EQ(native(details, "numb")->text, "10.00");
+    EXPECT_EQ(std::string(in(details, "numb")->text().c_str()), "10.00");
     EXPECT_FALSE(native(details, "name")->text.empty());
     EXPECT_EQ(native(details, "admn")->text, "Nobody administers this channel.");
     EXPECT_FALSE(native(details, "webA")->enabled);
@@ -385,7 +385,8 @@ TEST_F(WindowsTest, ThePhotoWindowShowsTheChannelPhotoWhenANewOneArrives)
     auto* view = in<epiUiPictureView>(photo, "pict");
     ASSERT_NE(view, nullptr);
     EXPECT_FALSE(view->hasPicture());
-    EXPECT_EQ(native(photo, "noPh")->text, "Nobody has shared a photo here yet.");
+    EXPECT_EQ(std::string(in(photo, "noPh")->text().c_str()), "Nobody has shared a photo here yet.");
+    EXPECT_TRUE(in(photo, "plch")->isVisible());
 
     // What the engine does when another user's photo has arrived, then the panel's notice.
     std::string jpeg = writeFile(m_home / "channelphoto.jpg", quarters(600, 300).encodeJpeg());
@@ -395,6 +396,7 @@ TEST_F(WindowsTest, ThePhotoWindowShowsTheChannelPhotoWhenANewOneArrives)
     EXPECT_EQ(view->picture().width(), 600);
     EXPECT_EQ(view->pictureRect(), epiRect::fromSize(0, 50, 480, 240));
     EXPECT_EQ(native(photo, "stts")->text, "A new photo arrived.");
+    EXPECT_FALSE(in(photo, "plch")->isVisible()) << "the picture replaces the empty place";
 }
 
 TEST(PictureFileTest, APictureIsMadeReadyForTheServiceOrRefusedWithItsReason)
