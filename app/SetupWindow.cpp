@@ -135,7 +135,7 @@ void SetupWindow::fillDevices()
     std::string note;
     if (const char* chosen = std::getenv("ZUMELI_AUDIO"); chosen && *chosen && std::string(chosen) != "portaudio")
         note = tr("]Sound runs through[") + " \"" + std::string(chosen).substr(0, std::string(chosen).find(':')) + "\"";
-    else if (Zumeli::PortAudioBackend::devices().empty())
+    else if (inputs.empty())
         note = tr("]No sound device found: Zumeli runs without sound[");
     setFieldText("auNo", note);
 }

@@ -433,3 +433,32 @@ TEST(PictureFileTest, APictureIsMadeReadyForTheServiceOrRefusedWithItsReason)
     }
     std::filesystem::remove_all(folder);
 }
+
+TEST(PictureDecodeTest, DamagedJpegBytesGiveAPictureOfItsSizeOrNone)
+{
+    // Every byte of a real JPEG altered in turn, and every cut of it: the decoder either gives a
+    // picture of the size the header says, or refuses; it never reads beyond the bytes.
+    std::vector<uint8_t> jpeg = quarters(48, 32).encodeJpeg(70);
+    ASSERT_GT(jpeg.size(), 200u);
+    int decoded = 0, refused = 0;
+    for (size_t at = 0; at < jpeg.size(); ++at) {
+        for (uint8_t change : {uint8_t(0xFF), uint8_t(0x01)}) {
+            std::vector<uint8_t> damaged = jpeg;
+            damaged[at] ^= change;
+            epiBitmap picture;
+            if (picture.decodeJpeg(damaged.data(), damaged.size())) {
+                ++decoded;
+                EXPECT_TRUE(picture.width() > 0 && picture.height() > 0);
+            } else {
+                ++refused;
+                EXPECT_TRUE(picture.isEmpty());
+            }
+        }
+        std::vector<uint8_t> cut(jpeg.begin(), jpeg.begin() + std::ptrdiff_t(at));
+        epiBitmap picture;
+        if (picture.decodeJpeg(cut.data(), cut.size()))
+            EXPECT_EQ(picture.width(), 48) << "a cut stream keeps its size, the rest filled in";
+    }
+    EXPECT_GT(decoded, 0);
+    EXPECT_GT(refused, 0);
+}
