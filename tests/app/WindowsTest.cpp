@@ -277,11 +277,6 @@ TEST_F(WindowsTest, GroupEditsAreSavedWithTheService)
     EXPECT_FALSE(client->isGroup(104));
     EXPECT_EQ(stored("groups", own).find("Club"), std::string::npos);
 
-    // A message for a person goes to the panel, which opens the message window when it exists.
-    choose(people, "grup", indexOf(people->groupIds(), PeopleWindow::ChannelList));
-    choose(people, "pers", 0);
-    click(people, "mesg");
-    EXPECT_EQ(native(people, "stts")->text, "");
 }
 
 TEST_F(WindowsTest, TheProfileSavesEachFieldAndTheOwnPhotoMakesTheRoundTripThroughTheService)
