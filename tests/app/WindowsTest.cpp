@@ -392,6 +392,12 @@ TEST_F(WindowsTest, ThePhotoWindowShowsTheChannelPhotoWhenANewOneArrives)
     EXPECT_EQ(view->pictureRect(), epiRect::fromSize(0, 50, 480, 240));
     EXPECT_EQ(native(photo, "stts")->text, "A new photo arrived.");
     EXPECT_FALSE(in(photo, "plch")->isVisible()) << "the picture replaces the empty place";
+
+    // Sharing one needs the service's leave for pictures in this session, which a new guest lacks.
+    ASSERT_FALSE(m_app.engine()->getSessionFlag(1));
+    m_system->setNextFileChoice(jpeg);
+    click(photo, "Send");
+    EXPECT_EQ(native(photo, "stts")->text, "The service does not take pictures in this session.");
 }
 
 TEST(PictureFileTest, APictureIsMadeReadyForTheServiceOrRefusedWithItsReason)
