@@ -457,8 +457,9 @@ TEST(PictureDecodeTest, DamagedJpegBytesGiveAPictureOfItsSizeOrNone)
         }
         std::vector<uint8_t> cut(jpeg.begin(), jpeg.begin() + std::ptrdiff_t(at));
         epiBitmap picture;
-        if (picture.decodeJpeg(cut.data(), cut.size()))
+        if (picture.decodeJpeg(cut.data(), cut.size())) {
             EXPECT_EQ(picture.width(), 48) << "a cut stream keeps its size, the rest filled in";
+        }
     }
     EXPECT_GT(decoded, 0);
     EXPECT_GT(refused, 0);
