@@ -230,6 +230,9 @@ void SetupWindow::save()
         return;
     client->setPreferenceText(InputKey, Zumeli::Text(chosenDevice("auIn", m_inputs).c_str()));
     client->setPreferenceText(OutputKey, Zumeli::Text(chosenDevice("auOu", m_outputs).c_str()));
+    // Kept for settings files shared with older clients, which chose a host layer with it; the
+    // stream here never reads it.
+    client->setPreferenceNumber("audiodevice.directx", Zumeli::Text("0"));
     int key = value("hotk");
     // "none" is a name that is no function key: the panel then registers nothing.
     std::string keyName = key >= 1 && key <= 12 ? "F" + std::to_string(key) : "none";

@@ -156,6 +156,7 @@ TEST_F(WindowsTest, TheSettingsListTheDevicesTheyFindAndConfirmingReopensTheStre
     EXPECT_EQ(preference("audiodevice.input"), "");
     EXPECT_EQ(preference("audiodevice.output"), outputs.size() > 2 ? outputs[outputs.size() - 2] : "");
     EXPECT_EQ(preference("ui.talkhotkey"), "F3");
+    EXPECT_EQ(preference("audiodevice.directx"), "0");
     EXPECT_EQ(preference("public.cbsounds"), "0");
     EXPECT_EQ(preference("public.playthru"), "1");
     EXPECT_EQ(item("thru")->value(), 1) << "the panel's switch follows";
