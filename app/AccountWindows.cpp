@@ -76,7 +76,9 @@ void AccountWindow::setFilter(const char* item, const char* characters)
 void AccountWindow::show()
 {
     // The layout's texts carry markers: the user sees them translated.
-    setTitle(epiText(tr(title().c_str()).c_str()));
+    // The title, or the layout's text when the layout gives no title (the text is what the
+    // window system shows then).
+    setTitle(epiText(tr((title().isEmpty() ? text() : title()).c_str()).c_str()));
     for (int i = 0; i < childCount(); ++i) {
         epiUbo* child = childAt(i);
         if (std::string(child->text().c_str()).find(']') != std::string::npos)

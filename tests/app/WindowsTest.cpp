@@ -119,6 +119,7 @@ TEST_F(WindowsTest, TheSettingsListTheDevicesTheyFindAndConfirmingReopensTheStre
     ASSERT_NE(setup, nullptr);
     EXPECT_TRUE(waitFor([&] { return !m_panel->isLoggedIn(); }));
     EXPECT_FALSE(panelStream()->isOpen()) << "no stream while the settings are open";
+    EXPECT_EQ(m_system->window(setup->handle())->title, "Settings") << "translated, without its markers";
 
     // What PortAudio sees, after the same restart of the library, is what the lists show.
     std::vector<std::string> inputs = {"The system's microphone"}, outputs = {"The system's speakers"};

@@ -33,11 +33,11 @@ APPLY = (490, 499)
 # Menus of the menu bar (0 File ... 5 Help) and the place of an item in its menu, separators
 # not counted; the layout's Close button of each window.
 WINDOWS = [
-    ("people", "People and groups", 2, 1, (530, 411)),
-    ("channeldetails", "Channel details", 1, 2, (490, 353)),
-    ("photo", "Photo of the channel", 1, 3, (450, 437)),
-    ("profile", "My profile", 2, 3, (530, 321)),
-    ("about", "About Zumeli", 5, 1, (370, 267)),
+    ("people", "^People and groups$", 2, 1, (530, 411)),
+    ("channeldetails", "^Channel details$", 1, 2, (490, 353)),
+    ("photo", "^Photo of the channel$", 1, 3, (450, 437)),
+    ("profile", "^My profile$", 2, 3, (530, 321)),
+    ("about", "^About Zumeli$", 5, 1, (370, 267)),
 ]
 
 
@@ -113,10 +113,10 @@ def main():
         for _ in range(3):
             display.run("xdotool", "windowfocus", main)
             display.run("xdotool", "key", "ctrl+comma")
-            setup = find_window(display, "Settings", 4)
+            setup = find_window(display, "^Settings$", 4)
             if setup:
                 break
-        check(setup is not None, "Ctrl+, opens the settings")
+        check(setup is not None, "Ctrl+, opens the settings (titled \"Settings\")")
         check(desktop.wait_pixel(CHANNEL_LAMP, lambda rgb: not lit_green(rgb), 10),
               "the client left the channel while the settings are open")
         with open(desktop.log_path, "rb") as f:
@@ -139,9 +139,9 @@ def main():
         time.sleep(0.3)
         click(display, setup, APPLY)
         deadline = time.time() + 10
-        while time.time() < deadline and display.run("xdotool", "search", "--name", "Settings").stdout.strip():
+        while time.time() < deadline and display.run("xdotool", "search", "--name", "^Settings$").stdout.strip():
             time.sleep(0.2)
-        check(not display.run("xdotool", "search", "--name", "Settings").stdout.strip(), "Apply closes the settings")
+        check(not display.run("xdotool", "search", "--name", "^Settings$").stdout.strip(), "Apply closes the settings")
         prefs = os.path.join(folder, "desktop", "zumeli.preferences")
         deadline = time.time() + 5
         while time.time() < deadline and stored_preference(prefs, "ui.talkhotkey") != "F4":
