@@ -1,5 +1,6 @@
 #include "app/ClientApplication.h"
 
+#include "app/AboutWindow.h"
 #include "app/AccountWindows.h"
 #include "app/AdministrationWindows.h"
 #include "app/PeopleSelector.h"
@@ -11,6 +12,7 @@
 #include "app/RecorderWindow.h"
 #include "app/SpectrumWindow.h"
 #include "app/TimedPlayerWindow.h"
+#include "app/ChannelDetailsWindow.h"
 #include "app/ClientPanel.h"
 #include "app/ClientWindow.h"
 #include "app/DesktopLook.h"
@@ -20,7 +22,11 @@
 #include "app/NewMessageWindows.h"
 #include "app/TalkHistoryWindow.h"
 #include "app/PanelWidgets.h"
+#include "app/PeopleWindow.h"
+#include "app/PhotoWindow.h"
+#include "app/SetupWindow.h"
 #include "app/SingleInstance.h"
+#include "app/UserProfileWindow.h"
 #include "app/Version.h"
 #include "engine/Client.h"
 #include "engine/Manager.h"
@@ -74,6 +80,12 @@ epiWindow* makeWindow(epiCode id)
     case epiFourCC("aure"): return new RecorderWindow;
     case epiFourCC("tsta"): return new AudioTestWindow;
     case epiFourCC("autk"): return new AutoTalkWindow;
+    case epiFourCC("setp"): return new SetupWindow;
+    case epiFourCC("peLi"): return new PeopleWindow;
+    case epiFourCC("chDe"): return new ChannelDetailsWindow;
+    case epiFourCC("abou"): return new AboutWindow;
+    case epiFourCC("uspr"): return new UserProfileWindow;
+    case epiFourCC("phot"): return new PhotoWindow;
     default: return nullptr;
     }
 }

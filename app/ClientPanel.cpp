@@ -200,11 +200,15 @@ void ClientPanel::openStream()
         std::printf("ZUMELI_AUDIO: %s; using the sound card\n", error.c_str());
         choice = Zumeli::AudioBackendChoice {};
     }
-    m_keeper = std::make_unique<Zumeli::AudioStreamKeeper>(
-        m_hardware, m_client, [choice = *choice](bool afterFailure) { return choice.create(afterFailure); });
     Zumeli::Text input, output;
     m_client->getPreferenceText("audiodevice.input", input);
     m_client->getPreferenceText("audiodevice.output", output);
+    // The settings' "no device": silence in real time, so the engine's clock still runs.
+    if (choice->kind == Zumeli::AudioBackendChoice::Kind::PortAudio &&
+        (input == Zumeli::Text(NullDevice) || output == Zumeli::Text(NullDevice)))
+        choice->kind = Zumeli::AudioBackendChoice::Kind::Null;
+    m_keeper = std::make_unique<Zumeli::AudioStreamKeeper>(
+        m_hardware, m_client, [choice = *choice](bool afterFailure) { return choice.create(afterFailure); });
     m_keeper->setDevices(input.c_str(), output.c_str());
     if (!m_keeper->start()) {
         std::printf("%s\n", m_keeper->status().c_str());
@@ -504,6 +508,19 @@ bool ClientPanel::receiveCommand(epiCode command, intptr_t value, intptr_t extra
         openStream();
         registerHotKey();
         m_client->connect();
+        return true;
+    case epiFourCC("setp"):
+        // The settings change the devices and the key: leave, and let go of both while the
+        // settings window is open; it sends 'prrl' when it closes.
+        if (!application() || !application()->windowManager())
+            return false;
+        if (!application()->windowManager()->findWindow(command)) {
+            m_client->disconnect();
+            unregisterHotKey();
+            closeStream();
+        }
+        if (!application()->windowManager()->showOrOpenWindow(command))
+            receiveCommand(epiFourCC("prrl"), 0, 0);
         return true;
     case epiFourCC("quit"): quitWithDisconnect(); return true;
     // Windows that prepare a message, an invitation or an abuse report for a user or a group.

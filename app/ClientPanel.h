@@ -37,6 +37,8 @@ public:
     static constexpr int StreamCheckTicks = 30;
     static constexpr const char* HotKeyPreference = "ui.talkhotkey";
     static constexpr const char* DefaultHotKey = "F9";
+    // The sound device name of "no device" in the settings: the null back end runs.
+    static constexpr const char* NullDevice = "null";
 
     ClientPanel();
     ~ClientPanel() override;
@@ -102,7 +104,8 @@ public:
     void onChannelFull() override;
     void onChannelEvent(const Zumeli::ChannelEvent& event) override;
     void onUserPositionChanged(int) override {}
-    void onPhotoUpdated(int) override {}
+    // The photo window shows the channel's new photo.
+    void onPhotoUpdated(int) override { notifyWindow(epiFourCC("phot"), epiFourCC("refr")); }
     void onUserMessagesChanged() override;
     void onTalkRequest(int user) override;
     void onTalkAllowedQuietly() override {}

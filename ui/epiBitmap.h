@@ -78,6 +78,16 @@ public:
     bool loadPng(const std::string& path);
     bool savePng(const std::string& path) const;
     std::vector<uint8_t> encodePng() const;
+    // JPEG through libjpeg: an opaque bitmap; false (bitmap unchanged) when the bytes are not a
+    // JPEG it can read. encodeJpeg writes the colours (alpha ignored) at a quality of 1 to 100;
+    // empty when the bitmap is.
+    bool decodeJpeg(const uint8_t* bytes, size_t size);
+    std::vector<uint8_t> encodeJpeg(int quality = 85) const;
+    // A picture in either format, told apart by its first bytes.
+    bool decodeImage(const uint8_t* bytes, size_t size);
+    bool loadImage(const std::string& path);
+    // A copy scaled to the largest size of the same proportions that fits width x height.
+    epiBitmap scaledToFit(int32_t width, int32_t height) const;
     // Takes each pixel's alpha from the red component of `mask` at the same place.
     void applyAlphaMask(const epiBitmap& mask);
 

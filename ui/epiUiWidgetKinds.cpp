@@ -10,6 +10,7 @@
 #include "ui/epiUiBitmapView.h"
 #include "ui/epiUiDecorate.h"
 #include "ui/epiUiDynamic.h"
+#include "ui/epiUiPictureView.h"
 #include "ui/epiUiScrollableContainer.h"
 #include "ui/epiUiSystemButton.h"
 #include "ui/epiUiSystemContainer.h"
@@ -29,6 +30,7 @@ void add(epiApplication& app)
 void epiRegisterWidgetKinds(epiApplication& app)
 {
     add<epiUiBitmapImage>(app);
+    add<epiUiPictureView>(app);
     add<epiUiBitmapButton>(app);
     add<epiUiBitmapButtonWithText>(app);
     add<epiUiBitmapButtonWithIcon>(app);

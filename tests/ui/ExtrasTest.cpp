@@ -6,6 +6,7 @@
 #include "ui/epiUiBitmapPopup.h"
 #include "ui/epiUiBitmapView.h"
 #include "ui/epiUiDynamic.h"
+#include "ui/epiUiPictureView.h"
 #include "ui/epiUiScrollableContainer.h"
 
 namespace {
@@ -184,6 +185,27 @@ TEST_F(Extras, FaceCommandSelectsTheFaceShown)
     EXPECT_EQ(render().pixel(at.x, at.y), kPressedOn);
 }
 
+TEST(PictureView, APictureIsDrawnWholeAndCentredOnItsBackground)
+{
+    epiUiPictureView view;
+    view.setFrame(epiRect(0, 0, 100, 50));
+    view.setAttribute(epiFourCC("bgCo"), 0x102030);
+    epiBitmap red(20, 20);
+    red.fill(red.bounds(), 0xFFE02010);
+    view.setPicture(std::move(red));
+    EXPECT_EQ(view.pictureRect(), epiRect(25, 0, 75, 50)) << "a square in a wide place keeps its proportions";
+
+    epiBitmap target(100, 50);
+    view.drawSelf(target, epiPoint {0, 0}, target.bounds());
+    EXPECT_EQ(target.pixel(10, 25), 0xFF102030u) << "the background beside it";
+    EXPECT_EQ(target.pixel(50, 25), 0xFFE02010u);
+    EXPECT_EQ(target.pixel(90, 25), 0xFF102030u);
+
+    EXPECT_FALSE(view.setPicture(reinterpret_cast<const uint8_t*>("no picture"), 10));
+    EXPECT_FALSE(view.hasPicture());
+    EXPECT_TRUE(view.pictureRect().isEmpty());
+}
+
 TEST(WidgetKinds, EveryKindMakesItsClass)
 {
     epiApplication application;
@@ -191,7 +213,7 @@ TEST(WidgetKinds, EveryKindMakesItsClass)
     const char* kinds[] = {"iBim", "iBbt", "iBwt", "iBbi", "iBck", "iBct", "iBci", "iBrd", "iBrs", "iBfi",
                            "iBrt", "iBrr", "iBsc", "iBlm", "iBst", "iBtr", "iBvw", "iBco", "iCon", "iCos",
                            "iBde", "iBpu", "iPmu", "iDim", "iDbt", "iDck", "iDkn", "iDlv", "iSbt", "iSck",
-                           "iSrd", "iSst", "iSrt", "iSrx", "iSet", "iSsc", "iSpb", "iSpu", "iSpa", "iSco", "iSde"};
+                           "iSrd", "iSst", "iSrt", "iSrx", "iSet", "iSsc", "iSpb", "iSpu", "iSpa", "iSco", "iSde", "iBpv"};
     for (const char* kind : kinds) {
         epiCode code = epiText(kind).toCode();
         epiObject* made = application.createObject(epiApplication::kFamilyUi, code, 0);

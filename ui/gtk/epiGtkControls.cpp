@@ -172,6 +172,11 @@ epiControlHandle epiGtkWindowSystem::createControl(epiWindowHandle window, const
         GtkWidget* view = gtk_text_view_new();
         gtk_text_view_set_editable(GTK_TEXT_VIEW(view), FALSE);
         gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(view), GTK_WRAP_WORD_CHAR);
+        // The text keeps a little room from the box's edges.
+        gtk_text_view_set_left_margin(GTK_TEXT_VIEW(view), 6);
+        gtk_text_view_set_right_margin(GTK_TEXT_VIEW(view), 6);
+        gtk_text_view_set_top_margin(GTK_TEXT_VIEW(view), 4);
+        gtk_text_view_set_bottom_margin(GTK_TEXT_VIEW(view), 4);
         gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)), desc.text.c_str(), -1);
         widget = gtk_scrolled_window_new(nullptr, nullptr);
         gtk_container_add(GTK_CONTAINER(widget), view);
