@@ -75,8 +75,9 @@ void AccountWindow::setFilter(const char* item, const char* characters)
 
 void AccountWindow::show()
 {
-    // The layout's texts carry markers: the user sees them translated.
-    setTitle(epiText(tr(title().c_str()).c_str()));
+    // The layout's texts carry markers: the user sees them translated. The window's title is the
+    // layout's text when the layout gives no title of its own.
+    setTitle(epiText(tr((title().isEmpty() ? text() : title()).c_str()).c_str()));
     for (int i = 0; i < childCount(); ++i) {
         epiUbo* child = childAt(i);
         if (std::string(child->text().c_str()).find(']') != std::string::npos)

@@ -82,6 +82,9 @@ TEST_F(LanguagesTest, ANewerTableOfTheServiceIsTakenAtLoginAndItsTextsShow)
     start({});
     EXPECT_EQ(m_app.localizer().text("]Canal["), "Kanal") << "the shipped table, in the locale's language";
     EXPECT_EQ(m_app.localizer().text("]Cancel["), "Abbrechen");
+    epiWindow* registration = m_app.windowManager()->findWindow(epiFourCC("regi"));
+    ASSERT_NE(registration, nullptr);
+    EXPECT_EQ(m_system->window(registration->handle())->title, "Erstellen Sie Ihr Zumeli-Konto");
 
     cancelRegistration();
     ASSERT_TRUE(waitFor([&] { return std::filesystem::exists(downloaded()); })) << "the newer table was not fetched";
