@@ -23,6 +23,12 @@ foreach(program zumeli zumeli-cli zumeli-server)
   endif()
 endforeach()
 
+# Checked string and memory functions in optimised builds, as Debian builds its programs; every
+# Zumeli target links zumeli_warnings, so the libraries in the programs get them too.
+target_compile_options(zumeli_warnings INTERFACE
+  $<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:-U_FORTIFY_SOURCE>
+  $<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:-D_FORTIFY_SOURCE=2>)
+
 set(zumeli_man_pages)
 foreach(program IN LISTS zumeli_programs)
   if(program STREQUAL "zumeli")
