@@ -97,7 +97,8 @@ void PortalHotKey::request(const char* method, GVariant* parameters, const std::
 {
     // The request object's path is known before the call ("/.../request/SENDER/TOKEN", the
     // sender's unique name without ':' and with '_' for '.'), so its Response cannot be missed.
-    std::string sender = g_dbus_connection_get_unique_name(m_bus) + 1;
+    const char* unique = g_dbus_connection_get_unique_name(m_bus);
+    std::string sender = unique && *unique == ':' ? unique + 1 : "";
     for (char& c : sender)
         if (c == '.')
             c = '_';
@@ -146,12 +147,17 @@ void PortalHotKey::onResponse(GDBusConnection*, const char*, const char*, const 
 
 void PortalHotKey::sessionCreated(unsigned response, GVariant* results)
 {
-    const char* session = nullptr;
-    if (response != 0 || !g_variant_lookup(results, "session_handle", "&s", &session) || !session) {
+    // The handle is a string; older portals sent it as an object path.
+    GVariant* handle = g_variant_lookup_value(results, "session_handle", nullptr);
+    if (handle && (g_variant_is_of_type(handle, G_VARIANT_TYPE_STRING) || g_variant_is_of_type(handle, G_VARIANT_TYPE_OBJECT_PATH)))
+        m_session = g_variant_get_string(handle, nullptr);
+    if (handle)
+        g_variant_unref(handle);
+    if (response != 0 || m_session.empty() || !g_variant_is_object_path(m_session.c_str())) {
+        m_session.clear();
         fail("the portal gave no session (response " + std::to_string(response) + ")");
         return;
     }
-    m_session = session;
 
     std::string token = "zumeli_" + std::to_string(++m_tokens);
     GVariantBuilder shortcut;
