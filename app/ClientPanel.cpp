@@ -237,17 +237,33 @@ void ClientPanel::registerHotKey()
     int key = HotKeyController::functionKeyNumber(name.c_str());
     if (key == 0)
         return;
-    if (m_grab.grab(key, [this](bool pressed) {
-            if (pressed)
-                m_hotKey.pressed(clock(), false);
-            else
-                m_hotKey.released(clock());
-        })) {
+    auto handler = [this](bool pressed) {
+        if (pressed)
+            m_hotKey.pressed(clock(), false);
+        else
+            m_hotKey.released(clock());
+    };
+    // A Wayland session hands keys to the focused window only; its desktop portal can report a
+    // global shortcut, press and release. The binding completes (or fails) on later refreshes.
+    if (PortalHotKey::waylandSession()
+        && m_portal.bind(name.c_str(), tr("]*PUSH_TO_TALK_BUTTON["), handler)) {
+        m_portalKey = key;
+        m_hotKey.setMode(HotKeyController::Mode::RealRelease);
+        return;
+    }
+    if (PortalHotKey::waylandSession())
+        std::printf("Talk key: %s\n", m_portal.failure().c_str());
+    if (m_grab.grab(key, handler)) {
         m_hotKey.setRepeatDelay(m_grab.repeatDelaySeconds());
         m_hotKey.setMode(m_grab.detectableRelease() ? HotKeyController::Mode::RealRelease
                                                     : HotKeyController::Mode::Deadline);
         return;
     }
+    useFocusedHotKey(key);
+}
+
+void ClientPanel::useFocusedHotKey(int key)
+{
     // No grab (no X11, or another program holds the key): the key works while our window has
     // the focus, and the user is told once.
     m_focusKeyCode = X11HotKeyGrab::keyCodeOf(key);
@@ -264,6 +280,8 @@ void ClientPanel::unregisterHotKey()
 {
     m_hotKey.reset();
     m_grab.ungrab();
+    m_portal.unbind();
+    m_portalKey = 0;
     m_focusKeyCode = 0;
     m_hotKey.setMode(HotKeyController::Mode::Off);
 }
@@ -300,6 +318,14 @@ void ClientPanel::refresh()
     if (!m_client)
         return;
     m_client->step(0);
+    m_portal.poll();
+    if (m_portalKey != 0 && m_portal.state() == PortalHotKey::State::Failed) {
+        // The desktop said no (or the user dismissed the binding): the focused window still hears the key.
+        std::printf("Talk key: %s\n", m_portal.failure().c_str());
+        int key = m_portalKey;
+        m_portalKey = 0;
+        useFocusedHotKey(key);
+    }
     m_hotKey.check(clock());
     if (++m_ticks % StreamCheckTicks == 0 && m_keeper && m_keeper->check())
         std::printf("%s\n", m_keeper->status().c_str());

@@ -4,6 +4,7 @@
 #include "app/Favourites.h"
 #include "app/HotKeyController.h"
 #include "app/MessageArrivals.h"
+#include "app/PortalHotKey.h"
 #include "app/X11HotKeyGrab.h"
 #include "audio/AudioHardware.h"
 #include "engine/IClientDelegate.h"
@@ -66,6 +67,7 @@ public:
     const std::string& infoText() const { return m_info; }
     HotKeyController& hotKey() { return m_hotKey; }
     MessageArrivals& arrivals() { return m_arrivals; }
+    const PortalHotKey& portalHotKey() const { return m_portal; }
     const std::string& hotKeyNotice() const { return m_hotKeyNotice; }
     bool hasSoundDevice() const;
     // What the info line keeps saying: no sound device, or a talk key that works only focused.
@@ -152,6 +154,8 @@ private:
     void closeStream();
     void registerHotKey();
     void unregisterHotKey();
+    // The key works only while our window has the focus; the user is told once.
+    void useFocusedHotKey(int key);
     void showMessage(const char* marked);
     void openWindowFor(epiCode window, epiCode command, intptr_t id);
     // The user's administration window for this channel, or the request for one.
@@ -168,6 +172,8 @@ private:
     std::unique_ptr<Zumeli::AudioStreamKeeper> m_keeper;
     HotKeyController m_hotKey;
     X11HotKeyGrab m_grab;
+    PortalHotKey m_portal;   // the key on Wayland, through the desktop portal
+    int m_portalKey = 0;     // the function key the portal binds
     int m_focusKeyCode = 0; // X key code of the hot key when only the focused window sees it
     std::string m_hotKeyNotice;
     RefreshTimer m_refresh;

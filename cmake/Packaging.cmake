@@ -23,6 +23,12 @@ foreach(program zumeli zumeli-cli zumeli-server)
   endif()
 endforeach()
 
+# Checked string and memory functions in optimised builds, as Debian builds its programs; every
+# Zumeli target links zumeli_warnings, so the libraries in the programs get them too.
+target_compile_options(zumeli_warnings INTERFACE
+  $<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:-U_FORTIFY_SOURCE>
+  $<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:-D_FORTIFY_SOURCE=2>)
+
 set(zumeli_man_pages)
 foreach(program IN LISTS zumeli_programs)
   if(program STREQUAL "zumeli")
@@ -53,6 +59,12 @@ foreach(program IN LISTS zumeli_programs)
   # Relocations resolved at start and then made read-only, as Debian builds its programs.
   target_link_options(${program} PRIVATE -Wl,-z,relro,-z,now)
   install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  # The compilers' version notes (.comment) are of no use in an installed program; Debian's
+  # packaging drops them too.
+  if(CMAKE_OBJCOPY)
+    install(CODE "execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${program}\")")
+  endif()
   install(FILES ${page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
 add_custom_target(zumeli_man_pages ALL DEPENDS ${zumeli_man_pages})

@@ -21,6 +21,16 @@ Text restoreQuotes(const Text& text) { return replaceEntities(text, { { "&apos;"
 
 void TextLocalizer::setLanguage(const char* code) { m_language = Text(code ? code : "").left(2); }
 
+Text TextLocalizer::tableColumn(const Text& language)
+{
+    static const char* const columns[][2] = { { "he", "il" }, { "iw", "il" }, { "el", "gr" } };
+    Text code = language.left(2);
+    for (const auto& [iso, column] : columns)
+        if (code.equals(iso))
+            return Text(column);
+    return code;
+}
+
 void TextLocalizer::load(const Text& table)
 {
     m_items.clear();
@@ -152,7 +162,7 @@ void TextLocalizer::loadLocalisation(const Text& shippedTable, const Preferences
     Text language;
     if (m_folder.isEmpty() || !language.loadFromFile(Text(m_folder).append(OverrideFileName))) {
         if (preferences.get("public.prefersenglish").toInt() == 0)
-            language = Text(Platform::localeLanguage());
+            language = tableColumn(Text(Platform::localeLanguage()));
         else
             language = "en";
     }

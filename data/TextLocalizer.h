@@ -30,6 +30,10 @@ public:
 
     // Keeps the first two characters of code.
     void setLanguage(const char* code);
+    // The table's column for a two-letter ISO 639 language: the table names Hebrew "il" and Greek
+    // "gr" (and Hebrew's old code "iw" is still reported by some systems); every other code is its
+    // own column.
+    static Text tableColumn(const Text& language);
     const Text& language() const { return m_language; }
 
     // Replaces the dictionary from a table text; an unreadable table gives an empty one.

@@ -5,7 +5,6 @@
 #include "app/HotKeyController.h"
 #include "app/SingleInstance.h"
 #include "data/Text.h"
-#include "data/TextLocalizer.h"
 
 #include <gtest/gtest.h>
 
@@ -14,21 +13,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <regex>
 #include <sys/wait.h>
 #include <unistd.h>
 
 using namespace ZumeliApplication;
-
-namespace {
-
-std::string readFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-} // namespace
 
 TEST(Favourites, ParseKeepsNonZeroChannelsAndFillsWithTenHundred)
 {
@@ -225,43 +213,6 @@ TEST(AccountChecks, PasswordChangeMessages)
 
 // Every marked text of the client's sources, layouts and menus has an English line in the
 // shipped table, so no user sees a missing or Spanish text.
-TEST(Localization, EveryMarkedTextOfTheClientIsInTheShippedTable)
-{
-    const std::filesystem::path root = ZUMELI_SOURCE_DIR;
-    Zumeli::TextLocalizer table;
-    table.setLanguage("en");
-    table.load(Zumeli::Text(readFile(root / "resources/aux/ZumeliLocalization.xml").c_str()));
-    table.clearMissing();
-
-    std::vector<std::string> texts;
-    const std::regex inSource(R"re("[^"\]\[\n]*\]([^"\]\[]+)\[[^"\]\[\n]*")re");
-    const std::regex inDocument(R"re(>\]([^<\]\[]+)\[<)re");
-    for (const char* folder : {"app", "resources/layouts", "resources/menus"})
-        for (const auto& entry : std::filesystem::directory_iterator(root / folder)) {
-            bool source = entry.path().extension() == ".cpp";
-            if (!entry.is_regular_file() || (!source && entry.path().extension() != ".xml"))
-                continue;
-            std::string text = readFile(entry.path());
-            if (source)
-                text = std::regex_replace(text, std::regex(R"re("\s*\n\s*")re"), "");
-            const std::regex& pattern = source ? inSource : inDocument;
-            for (auto it = std::sregex_iterator(text.begin(), text.end(), pattern); it != std::sregex_iterator(); ++it)
-                texts.push_back((*it)[1]);
-        }
-    ASSERT_GT(texts.size(), 40u);
-    for (const std::string& text : texts) {
-        Zumeli::Text out;
-        table.translate(("]" + text + "[").c_str(), out);
-    }
-    EXPECT_TRUE(table.missing().isEmpty()) << table.missing().c_str();
-
-    Zumeli::Text out;
-    table.translate("]Poner Contrasena  .[", out);
-    EXPECT_STREQ(out.c_str(), "Choose a password of at least 5 characters.");
-    table.translate("]*PUSH_TO_TALK_BUTTON[", out);
-    EXPECT_STREQ(out.c_str(), "TALK");
-}
-
 class SingleInstanceTest : public ::testing::Test {
 protected:
     void SetUp() override

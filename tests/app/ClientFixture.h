@@ -42,6 +42,7 @@ protected:
         ::setenv("XDG_DATA_HOME", (m_home / "data").c_str(), 1);
         ::setenv("XDG_RUNTIME_DIR", m_home.c_str(), 1);
         ::setenv("ZUMELI_AUDIO", "null", 1);
+        ::unsetenv("WAYLAND_DISPLAY"); // the talk key takes the X11 or focused path
         ::unsetenv("ZUMELI_SERVICE_HOST");
         ::unsetenv("ZUMELI_SERVICE_PORT");
         m_server = std::make_unique<ServerTest::RunningServer>((m_home / "zumeli.sqlite").string());

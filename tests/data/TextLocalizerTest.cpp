@@ -162,6 +162,33 @@ TEST_F(LocalisationStartup, LanguageComesFromOverrideThenPreferenceThenSystem)
     EXPECT_EQ(friends.str(), "Amici") << "default group names are translated again";
 }
 
+TEST_F(LocalisationStartup, HebrewAndGreekLocalesReadTheTablesOwnColumns)
+{
+    // The table names Hebrew "il" and Greek "gr"; the locale says "he" (or the old "iw") and "el".
+    const char* const hebrewAndGreek = "<language>"
+                                       "<item><lookup_id>*FRIENDS_31EB</lookup_id><en>Friends</en>"
+                                       "<il>\xD7\x97\xD7\x91\xD7\xA8\xD7\x99\xD7\x9D</il>"
+                                       "<gr>\xCE\xA6\xCE\xAF\xCE\xBB\xCE\xBF\xCE\xB9</gr></item>"
+                                       "</language>";
+    const struct {
+        const char* locale;
+        const char* column;
+        const char* friends;
+    } cases[] = {
+        { "he_IL.UTF-8", "il", "\xD7\x97\xD7\x91\xD7\xA8\xD7\x99\xD7\x9D" },
+        { "iw_IL", "il", "\xD7\x97\xD7\x91\xD7\xA8\xD7\x99\xD7\x9D" },
+        { "el_GR.UTF-8", "gr", "\xCE\xA6\xCE\xAF\xCE\xBB\xCE\xBF\xCE\xB9" },
+        { "de_DE.UTF-8", "de", "Friends" },
+    };
+    for (const auto& c : cases) {
+        ScopedEnv locale { "LANG", c.locale };
+        TextLocalizer localizer;
+        localizer.loadLocalisation(hebrewAndGreek, preferences);
+        EXPECT_EQ(localizer.language().str(), c.column) << c.locale;
+        EXPECT_EQ(translated(localizer, "]Friends["), c.friends) << c.locale;
+    }
+}
+
 TEST_F(LocalisationStartup, DownloadedTableBeatsTheShippedOne)
 {
     std::filesystem::create_directories(folder);
