@@ -95,7 +95,10 @@ WebApi::Reply WebApi::login(const FormData& form, int64_t nowMs)
         .number("rl", Store::FirstChannel)
         .number("rh", Store::LastChannel)
         .number("msg", m_store.hasWaitingMessages(user->id) ? 1 : 0)
-        .number("ugs", user->groupsSignature)
+        // The client reads the session's permissions from the digits of "ugs": digit 1 lets the
+        // user share channel photos (not guests), digit 2 would ask for position reports, which
+        // this service does not collect.
+        .text("ugs", user->guest ? "000" : "010")
         .number("st", int64_t(std::time(nullptr)))
         .text("smk", "")
         .text("lot", localizationVersion())

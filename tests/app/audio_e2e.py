@@ -19,15 +19,13 @@ import sys
 import tempfile
 import time
 import wave
-import xml.etree.ElementTree as ElementTree
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
 sys.path.insert(0, HERE)
 from zumeli_e2e import VOICE_UP, Cli, Server, check, fail, make_speech, register  # noqa: E402
-from desktop_e2e import Display, dark, follows_speech, lit_green, lit_red, stop_process  # noqa: E402
+from desktop_e2e import Display, dark, follows_speech, lit_green, lit_red, menu_path, stop_process  # noqa: E402
 
-MENUS = os.path.join(HERE, "..", "..", "resources", "menus", "mainbar.xml")
 PANEL_HEIGHT = 420
 CHANNEL_LAMP = (339, 55)
 ON_AIR = (216, 268)
@@ -40,19 +38,6 @@ RECORDER_RECORD = (112 + 37, 99)
 AUDIO_TEST_RUN = [(250 + 37, 18 + i * 32 + 11) for i in range(4)]
 TIMED_START = (250 + 37, 313 + 11)
 VOICE_SWITCH = (14 + 37, 16 + 11)
-
-
-def menu_path(code):
-    """The menu bar index and the item index (separators not counted) of a window's entry, read
-    from the menu document, so the keyboard walk follows whatever the menus hold."""
-    root = ElementTree.parse(MENUS).getroot()
-    bar = root.find("content/menulist")
-    for top, menu in enumerate(bar.findall("item")):
-        items = [entry for entry in menu.findall("menulist/item") if entry.findtext("isseparator") != "1"]
-        for index, entry in enumerate(items):
-            if entry.findtext("name") == code:
-                return top, index
-    fail("the menus have no entry for %s" % code)
 
 
 def silent_wav(path, seconds=1.0):

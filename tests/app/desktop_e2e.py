@@ -29,6 +29,22 @@ CHANNEL_LAMP = (339, 55)
 HOLD_SECONDS = 6.0
 
 
+MENUS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "resources", "menus", "mainbar.xml")
+
+
+def menu_path(code):
+    """The menu bar index and the item index (separators not counted) of a window's entry, read
+    from the menu document, so keyboard walks follow whatever the menus hold."""
+    import xml.etree.ElementTree as ElementTree
+    bar = ElementTree.parse(MENUS).getroot().find("content/menulist")
+    for top, menu in enumerate(bar.findall("item")):
+        items = [entry for entry in menu.findall("menulist/item") if entry.findtext("isseparator") != "1"]
+        for index, entry in enumerate(items):
+            if entry.findtext("name") == code:
+                return top, index
+    fail("the menus have no entry for %s" % code)
+
+
 def stop_process(process):
     """Terminates a process we started and waits for it, killing it after 5 s."""
     if process and process.poll() is None:

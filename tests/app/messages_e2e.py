@@ -24,7 +24,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
 sys.path.insert(0, HERE)
 from zumeli_e2e import VOICE_UP, Cli, Server, check, fail, make_speech, register  # noqa: E402
-from desktop_e2e import CHANNEL_LAMP, Desktop, Display, lit_green, stop_process  # noqa: E402
+from desktop_e2e import CHANNEL_LAMP, Desktop, Display, lit_green, menu_path, stop_process  # noqa: E402
 
 # Points inside the message box (its client area).
 FIRST_BUBBLE = (266, 80)       # the empty lower part of the first row's received bubble
@@ -135,8 +135,10 @@ class Notifications:
         stop_process(self.bus)
 
 
-def open_from_menu(display, desktop, menu_index, item_index):
-    """Opens a menu of the main window's bar with the keyboard (F10, then arrows) and picks an item."""
+def open_from_menu(display, desktop, code):
+    """Opens a window from the main window's menu bar with the keyboard (F10, then arrows)."""
+    menu_index, item_index = menu_path(code)
+    item_index += 1  # the first Down selects the first item
     main = display.run("xdotool", "search", "--name", "^Zumeli 3.1.4$").stdout.split()[0]
     display.run("xdotool", "windowraise", main)
     display.run("xdotool", "windowfocus", "--sync", main)
@@ -192,7 +194,7 @@ def main():
         check(desktop.wait_pixel(CHANNEL_LAMP, lit_green, 20), "the client joined 10.00 (CH lamp lit)")
 
         # The talk history logs a peer's talk while it is open.
-        open_from_menu(display, desktop, 1, 3)
+        open_from_menu(display, desktop, "tahi")
         history = Window(display, "Talk history")
         check(history.id is not None, "the talk history opens from the Channel menu")
         speech = make_speech(folder)
@@ -217,7 +219,7 @@ def main():
             display.run("xdotool", "type", "--delay", "60", number)
             time.sleep(2.0)
         check(desktop.wait_pixel(CHANNEL_LAMP, lit_green, 20), "the client is back on 10.00")
-        open_from_menu(display, desktop, 1, 1)
+        open_from_menu(display, desktop, "chLi")
         favourites = Window(display, "Favourite channels")
         check(favourites.id is not None, "the favourites open from the Channel menu")
         time.sleep(0.5)

@@ -23,7 +23,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
-from desktop_e2e import CHANNEL_LAMP, ON_AIR, Desktop, Display, dark, lit_green, lit_red  # noqa: E402
+from desktop_e2e import CHANNEL_LAMP, ON_AIR, Desktop, Display, dark, lit_green, lit_red, menu_path  # noqa: E402
 from zumeli_e2e import VOICE_UP, Cli, Server, active_span, check, envelope, fail, make_speech, read_wav, register  # noqa: E402
 
 HOLD_SECONDS = 4.0
@@ -33,11 +33,11 @@ APPLY = (490, 499)
 # Menus of the menu bar (0 File ... 5 Help) and the place of an item in its menu, separators
 # not counted; the layout's Close button of each window.
 WINDOWS = [
-    ("people", "^People and groups$", 2, 1, (530, 411)),
-    ("channeldetails", "^Channel details$", 1, 2, (490, 353)),
-    ("photo", "^Photo of the channel$", 1, 3, (450, 437)),
-    ("profile", "^My profile$", 2, 3, (530, 321)),
-    ("about", "^About Zumeli$", 5, 1, (370, 267)),
+    ("people", "^People and groups$", "peLi", (530, 411)),
+    ("channeldetails", "^Channel details$", "chDe", (490, 353)),
+    ("photo", "^Photo of the channel$", "phot", (450, 437)),
+    ("profile", "^My profile$", "uspr", (530, 321)),
+    ("about", "^About Zumeli$", "abou", (370, 267)),
 ]
 
 
@@ -62,8 +62,10 @@ def click(display, window, point, button="1"):
     display.run("xdotool", "mousemove", str(x + point[0]), str(y + point[1]), "click", button)
 
 
-def open_from_menu(display, main, menu, position):
+def open_from_menu(display, main, code):
     """F10 opens the menu bar; arrows walk to the item, Return chooses it."""
+    menu, position = menu_path(code)
+    position += 1  # the first Down selects the first item
     display.run("xdotool", "windowfocus", main)
     display.run("xdotool", "key", "F10")
     time.sleep(0.3)
@@ -190,10 +192,10 @@ def main():
                 peers.append(peer)
                 check(peer.wait_for(VOICE_UP), "%s joins 10.00" % name)
             time.sleep(3.0)
-            for name, title, menu, position, close in WINDOWS:
+            for name, title, code, close in WINDOWS:
                 window = None
                 for _ in range(3):
-                    open_from_menu(display, main, menu, position)
+                    open_from_menu(display, main, code)
                     window = find_window(display, title, 4)
                     if window:
                         break

@@ -362,7 +362,10 @@ TEST_F(WebApiTest, DetailsPasswordsAndGroups)
 
     std::string groups = "<zumeligroups><version>1</version>\r\n<signature>1234</signature>\r\n<groups></groups></zumeligroups>";
     EXPECT_EQ(element(ann.call("XML_Send.php", "ur=1&data=" + groups + "&kind=usergroups&"), "s"), "1");
-    EXPECT_EQ(element(post(port(), "login.php", "us=Ann&pw=" + digest("better") + "&an=0&"), "ugs"), "1234");
+    // "ugs" carries the session's permissions, whatever the groups' signature: photos for users,
+    // not for guests.
+    EXPECT_EQ(element(post(port(), "login.php", "us=Ann&pw=" + digest("better") + "&an=0&"), "ugs"), "010");
+    EXPECT_EQ(element(post(port(), "login.php", "us=anonymous&pw=00000000&an=1&"), "ugs"), "000");
 }
 
 TEST_F(WebApiTest, LocalizationTableIsServedWithItsDigest)
