@@ -42,6 +42,7 @@ protected:
     std::string tr(const char* marked) const;
     std::string fieldText(const char* item) const;
     void setFieldText(const char* item, const std::string& text);
+    using epiWindow::setEnabled;
     void setEnabled(const char* item, bool enabled);
     void setFilter(const char* item, const char* characters);
     // Shows the wait cursor until the returned guard goes.

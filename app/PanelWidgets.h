@@ -136,7 +136,7 @@ public:
     bool mouseUp(const epiPoint& point) override;
     void timerFired() override;
     // One step of the fling and creep (the 30-per-second timer).
-    void tick();
+    void tick() override;
 
 private:
     double clock() const;

@@ -4,6 +4,7 @@
 #include "data/ChannelElement.h"
 #include "data/PeopleEntry.h"
 #include "engine/Client.h"
+#include "ui/epiUiSystemScroll.h"
 #include "ui/epiWindowManager.h"
 
 #include <algorithm>
@@ -13,14 +14,6 @@ namespace ZumeliApplication {
 namespace {
 
 epiCode fourCC(const char* text) { return epiCodeFromText(text); }
-
-std::string listItem(std::string text)
-{
-    for (char& c : text)
-        if (c == '|')
-            c = '/';
-    return text;
-}
 
 } // namespace
 
@@ -96,12 +89,12 @@ void PeopleWindow::fillGroups()
     std::string shown, targets;
     int selected = 0;
     for (size_t i = 0; i < m_groups.size(); ++i) {
-        shown += (i ? "|" : "") + listItem(groupName(m_groups[i]));
+        shown += (i ? "|" : "") + epiUiSystemPopup::itemText(groupName(m_groups[i]));
         if (m_groups[i] == m_shownGroup)
             selected = int(i);
     }
     for (size_t i = 0; i < m_targets.size(); ++i)
-        targets += (i ? "|" : "") + listItem(groupName(m_targets[i]));
+        targets += (i ? "|" : "") + epiUiSystemPopup::itemText(groupName(m_targets[i]));
     if (epiUbo* popup = findChild(fourCC("grup"))) {
         popup->setText(epiText(shown.c_str()));
         popup->setValue(selected);
@@ -140,7 +133,7 @@ void PeopleWindow::fillPeople()
         if (id == before)
             selected = int(m_people.size());
         m_people.push_back(id);
-        items += (items.empty() ? "" : "|") + listItem(name);
+        items += (items.empty() ? "" : "|") + epiUiSystemPopup::itemText(name);
         list += name + "\n";
     }
     if (epiUbo* popup = findChild(fourCC("pers"))) {

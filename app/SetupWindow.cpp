@@ -9,6 +9,7 @@
 #include "data/CacheFolders.h"
 #include "data/TextLocalizer.h"
 #include "engine/Client.h"
+#include "ui/epiUiSystemScroll.h"
 #include "ui/epiWindowManager.h"
 
 #include <cstdio>
@@ -20,15 +21,6 @@ namespace ZumeliApplication {
 namespace {
 
 epiCode fourCC(const char* text) { return epiCodeFromText(text); }
-
-// The pop-up lists separate their items with "|".
-std::string listItem(std::string text)
-{
-    for (char& c : text)
-        if (c == '|')
-            c = '/';
-    return text;
-}
 
 std::string overridePath()
 {
@@ -75,13 +67,13 @@ std::vector<SetupWindow::DeviceChoice> SetupWindow::deviceChoices(
     for (const auto& [name, channels] : devices) {
         if (channels <= 0 || name.empty() || name == NullDevice)
             continue;
-        choices.push_back({name, listItem(name)});
+        choices.push_back({name, epiUiSystemPopup::itemText(name)});
         storedPresent = storedPresent || name == stored;
     }
     choices.push_back({NullDevice, labels.none});
     // A headset that is unplugged now stays chosen until the user chooses another device.
     if (!storedPresent)
-        choices.push_back({stored, listItem(stored + " " + labels.absentMark)});
+        choices.push_back({stored, epiUiSystemPopup::itemText(stored + " " + labels.absentMark)});
     return choices;
 }
 

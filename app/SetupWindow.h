@@ -67,6 +67,8 @@ private:
     void save();
     void saveLanguage(int index);
     std::string chosenDevice(const char* item, const std::vector<DeviceChoice>& choices) const;
+    using AccountWindow::value;
+    using AccountWindow::setValue;
     int value(const char* item) const;
     void setValue(const char* item, int value);
     void reloadPanel();

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -36,6 +37,17 @@ struct Glyph
     double advance = 0;
     Rendered variants[kVariants];
 };
+
+// Appends a printf-formatted line to `out` (the compiler checks each format against its values).
+__attribute__((format(printf, 2, 3))) void appendFormatted(std::string& out, const char* format, ...)
+{
+    char line[256];
+    va_list values;
+    va_start(values, format);
+    std::vsnprintf(line, sizeof line, format, values);
+    va_end(values);
+    out += line;
+}
 
 } // namespace
 
@@ -117,26 +129,21 @@ int main(int argc, char** argv)
     atlas.fill(atlas.bounds(), epiArgb(255, 0, 0, 0));
 
     std::string xml;
-    auto add = [&](const char* format, auto... values) {
-        char line[256];
-        std::snprintf(line, sizeof line, format, values...);
-        xml += line;
-    };
-    add("<epi>\r\n<version>4</version>\r\n<signature>fontmatrix</signature>\r\n<content>\r\n<version>1</"
+    appendFormatted(xml, "<epi>\r\n<version>4</version>\r\n<signature>fontmatrix</signature>\r\n<content>\r\n<version>1</"
         "version>\r\n");
-    add("<systemfont><name>%s</name><size>%d</size><bold>%d</bold><italic>0</italic><antialias>1</"
+    appendFormatted(xml, "<systemfont><name>%s</name><size>%d</size><bold>%d</bold><italic>0</italic><antialias>1</"
         "antialias></systemfont>\r\n",
         family.c_str(), pixels, bold);
-    add("<gliphsdisplacements>\r\n<gliphcodestart>%d</gliphcodestart>\r\n<gliphcodeend>%d</gliphcodeend>\r\n",
+    appendFormatted(xml, "<gliphsdisplacements>\r\n<gliphcodestart>%d</gliphcodestart>\r\n<gliphcodeend>%d</gliphcodeend>\r\n",
         kFirst, kLast);
-    add("<inpixeloffsets>%d</inpixeloffsets>\r\n<gliphboxwidth>%d</gliphboxwidth>\r\n<gliphboxheight>%d</"
+    appendFormatted(xml, "<inpixeloffsets>%d</inpixeloffsets>\r\n<gliphboxwidth>%d</gliphboxwidth>\r\n<gliphboxheight>%d</"
         "gliphboxheight>\r\n",
         kVariants, cellWidth, rowSpacing);
-    add("<elemscount>%d</elemscount>\r\n<elems>\r\n", static_cast<int>(glyphs.size()));
+    appendFormatted(xml, "<elemscount>%d</elemscount>\r\n<elems>\r\n", static_cast<int>(glyphs.size()));
     for (int c = kFirst; c <= kLast; ++c) {
         const Glyph& glyph = glyphs[c - kFirst];
         // Drawing adds half a pixel after every glyph, so the stored advance is half a pixel less.
-        add("<gliph><code>%d</code><advance>%.2f</advance>\r\n", c, glyph.advance - 0.5);
+        appendFormatted(xml, "<gliph><code>%d</code><advance>%.2f</advance>\r\n", c, glyph.advance - 0.5);
         for (int v = 0; v < kVariants; ++v) {
             const Rendered& r = glyph.variants[v];
             int penX = (c - kFirst) * cellWidth + padLeft;
@@ -148,14 +155,14 @@ int main(int argc, char** argv)
                     atlas.setPixel(left + x, top + y, epiArgb(255, value, value, value));
                 }
             // The reader takes right and bottom 2 pixels larger than written.
-            add("<offset><index>%d</index><value>%.2f</value><boxpos>%d,%d</boxpos><copyarea>%d,%d,%d,%d</"
+            appendFormatted(xml, "<offset><index>%d</index><value>%.2f</value><boxpos>%d,%d</boxpos><copyarea>%d,%d,%d,%d</"
                 "copyarea></offset>\r\n",
                 v, static_cast<double>(v) / kVariants, penX, penY, left, top, left + r.width - 2,
                 top + r.rows - 2);
         }
-        add("</gliph>\r\n");
+        appendFormatted(xml, "</gliph>\r\n");
     }
-    add("</elems>\r\n</gliphsdisplacements>\r\n</content>\r\n</epi>\r\n");
+    appendFormatted(xml, "</elems>\r\n</gliphsdisplacements>\r\n</content>\r\n</epi>\r\n");
 
     std::string base = folder + "/fontmatrix_" + code;
     FILE* out = std::fopen((base + ".xml").c_str(), "wb");

@@ -145,6 +145,14 @@ void epiUiSystemPopup::setText(const epiText& text)
     controlMade();
 }
 
+std::string epiUiSystemPopup::itemText(std::string text)
+{
+    for (char& c : text)
+        if (c == '|')
+            c = '/';
+    return text;
+}
+
 void epiUiSystemPopup::setHidesPaths(bool hides)
 {
     m_hidesPaths = hides;

@@ -72,6 +72,9 @@ public:
     void controlEvent(epiControlHandle control, epiControlEvent event, int32_t value) override;
     void setHidesPaths(bool hides);
     const std::vector<std::string>& items() const { return m_items; }
+    // `text` made fit to stand as one item of the list: a "|" in it would split it, so it
+    // becomes "/".
+    static std::string itemText(std::string text);
 
 protected:
     epiUiBehaviour* createBehaviour() override { return nullptr; }
