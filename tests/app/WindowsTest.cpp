@@ -273,6 +273,20 @@ TEST_F(WindowsTest, GroupEditsAreSavedWithTheService)
         << document;
     EXPECT_NE(document.find("<id>2</id>\r\n<items></items>"), std::string::npos) << document;
 
+    // Writing to a person of the list, and inviting a whole group.
+    choose(people, "grup", indexOf(people->groupIds(), PeopleWindow::ChannelList));
+    choose(people, "pers", 0);
+    click(people, "mesg");
+    ASSERT_TRUE(waitFor([&] { return window("nume") != nullptr; })) << "the panel opens the message window";
+    EXPECT_EQ(std::string(in(window("nume"), "whom")->text().c_str()).rfind("To ", 0), 0u);
+    EXPECT_NE(std::string(in(window("nume"), "whom")->text().c_str()).find("GUEST"), std::string::npos)
+        << in(window("nume"), "whom")->text().c_str();
+    choose(people, "grup", indexOf(people->groupIds(), 104));
+    choose(people, "pers", 0);
+    click(people, "bell");
+    ASSERT_TRUE(waitFor([&] { return window("nuin") != nullptr; })) << "the panel opens the invitation";
+    EXPECT_EQ(std::string(in(window("nuin"), "whom")->text().c_str()), "To Club");
+
     // Deleting it; the standing groups stay.
     EXPECT_TRUE(native(people, "delg")->enabled);
     click(people, "delg");
