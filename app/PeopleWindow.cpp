@@ -273,6 +273,13 @@ bool PeopleWindow::handleCommand(epiCode command)
             status(tr("]Choose a person first.["));
         return true;
     }
+    case epiFourCC("uabu"):
+        // Only a person can be reported, never a whole group.
+        if (int person = chosenPerson())
+            tellPanel(command, person);
+        else
+            status(tr("]Choose a person first.["));
+        return true;
     case epiFourCC("addt"): addTo(false); return true;
     case epiFourCC("move"): addTo(true); return true;
     case epiFourCC("remv"): removeChosen(); return true;

@@ -51,7 +51,8 @@ dialog("peLi", "people.xml", "]People and groups[", 600, 444, [
     field("iSet", "gnam", 340, 262, 240),
     button("newg", "]New group[", 340, 296, 115), button("rena", "]Rename[", 465, 296, 115),
     button("delg", "]Delete this group[", 340, 332, 240),
-    text("stts", "", 20, 400, 440), button("Done", "]Close[", 480, 396, 100, defa=1),
+    text("stts", "", 20, 400, 310), button("uabu", "]Report abuse...[", 340, 396, 130),
+    button("Done", "]Close[", 480, 396, 100, defa=1),
 ])
 
 dialog("chDe", "channeldetails.xml", "]Channel details[", 560, 386, [

@@ -286,13 +286,19 @@ TEST_F(WindowsTest, GroupEditsAreSavedWithTheService)
     click(people, "bell");
     ASSERT_TRUE(waitFor([&] { return window("nuin") != nullptr; })) << "the panel opens the invitation";
     EXPECT_EQ(std::string(in(window("nuin"), "whom")->text().c_str()), "To Club");
+    click(people, "uabu");
+    EXPECT_EQ(native(people, "stts")->text, "Choose a person first.") << "a group cannot be reported";
+    choose(people, "grup", indexOf(people->groupIds(), PeopleWindow::ChannelList));
+    choose(people, "pers", 0);
+    click(people, "uabu");
+    ASSERT_TRUE(waitFor([&] { return window("nuab") != nullptr; })) << "the panel opens the abuse report";
 
     // Deleting it; the standing groups stay.
+    choose(people, "grup", indexOf(people->groupIds(), 104));
     EXPECT_TRUE(native(people, "delg")->enabled);
     click(people, "delg");
     EXPECT_FALSE(client->isGroup(104));
     EXPECT_EQ(stored("groups", own).find("Club"), std::string::npos);
-
 }
 
 TEST_F(WindowsTest, TheProfileSavesEachFieldAndTheOwnPhotoMakesTheRoundTripThroughTheService)
