@@ -32,12 +32,16 @@ bool Database::open(const std::string& path)
     close();
     // The file holds password hashes, mail addresses and messages: owner-only, and SQLite gives
     // its journal files the same permissions.
+    // Closing any descriptor of a file drops every POSIX lock this process holds on it, SQLite's
+    // included: a second connection of the server would leave the first without its locks, and an
+    // operator command would then take the shared write-ahead log for its own and delete it. So
+    // the file is opened here only to create it, and an existing one is changed by name.
     if (path != ":memory:") {
-        int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (fd >= 0) {
-            ::fchmod(fd, 0600);
+        int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0)
             ::close(fd);
-        }
+        else if (errno == EEXIST)
+            ::chmod(path.c_str(), 0600);
     }
     if (sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr)
         != SQLITE_OK) {

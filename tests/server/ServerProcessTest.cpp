@@ -138,8 +138,19 @@ TEST(ServerProcess, OperatorCommandsAndTheCommandLine)
                               "--button", "Site|https://example.org" });
         EXPECT_EQ(queue.exitCode(), 0);
     }
+    // The command shares the running server's write-ahead log instead of taking it for its own:
+    // it leaves it in place, and what it wrote is what the server reads.
+    EXPECT_TRUE(std::filesystem::exists(folder.database() + "-wal"));
+    std::string again = post(web, "login.php", "us=Ann&pw=3D0E8682&an=0&mi=m&ms=test&mc=-&ai=a&ur=1&ln=en&apn=&");
+    EXPECT_EQ(element(again, "msg"), "1") << "the queued message waits for Ann";
     std::string messages = ann->call("TMS_Get.php", "ur=1&");
     EXPECT_NE(messages.find("<mainText>Welcome</mainText>"), std::string::npos);
+    {
+        ServerProcess second({ "--data", folder.path(), "--queue-service-message", std::to_string(ann->id), "Later" });
+        EXPECT_EQ(second.exitCode(), 0);
+    }
+    EXPECT_NE(ann->call("TMS_Get.php", "ur=1&").find("<mainText>Later</mainText>"), std::string::npos)
+        << "a message queued after the server wrote on its own arrives too";
     kill(process.pid(), SIGTERM);
     EXPECT_EQ(process.exitCode(), 0);
 }
